@@ -1,0 +1,61 @@
+#include "app/windowregistry.h"
+
+namespace gravik {
+
+WindowRegistry::WindowRegistry(QObject *parent) : QObject(parent) {}
+
+WindowRegistry::~WindowRegistry() { destroyAll(); }
+
+void WindowRegistry::setFactory(WindowKind kind, Factory factory, CreationStep creation)
+{
+    m_factories[kind] = {std::move(factory), std::move(creation)};
+}
+
+bool WindowRegistry::available(WindowKind kind) const
+{
+    return m_factories.count(kind) != 0;
+}
+
+QWidget *WindowRegistry::existing(WindowKind kind) const
+{
+    const auto it = m_windows.find(kind);
+    return it == m_windows.end() ? nullptr : it->second.data();
+}
+
+QWidget *WindowRegistry::get(WindowKind kind)
+{
+    if (QWidget *w = existing(kind))
+        return w;
+    const auto f = m_factories.find(kind);
+    if (f == m_factories.end())
+        return nullptr;
+    QWidget *w = f->second.first();
+    if (!w)
+        return nullptr;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    m_windows[kind] = w;
+    if (f->second.second)
+        f->second.second(w);
+    emit created(kind, w);
+    return w;
+}
+
+QWidget *WindowRegistry::show(WindowKind kind)
+{
+    QWidget *w = get(kind);
+    if (!w)
+        return nullptr;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return w;
+}
+
+void WindowRegistry::destroyAll()
+{
+    for (auto &[kind, w] : m_windows)
+        delete w.data(); // no close event: closing steps do not run
+    m_windows.clear();
+}
+
+} // namespace gravik

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+namespace gravik {
+
+enum class WindowKind { Print, Baza, Settings, Lang, Help };
+
+// Owns the program's secondary windows. get() creates a window on first use,
+// hidden; show() creates it if needed and shows it modeless or brings it forward.
+// A window closed by its close box runs its own closing step (closeEvent) and is
+// deleted; the next get() creates it again. At program end destroyAll() deletes
+// the rest without their closing steps.
+class WindowRegistry : public QObject
+{
+    Q_OBJECT
+public:
+    using Factory = std::function<QWidget *()>;     // builds the window's controls
+    using CreationStep = std::function<void(QWidget *)>; // reads its files, applies the language
+
+    explicit WindowRegistry(QObject *parent = nullptr);
+    ~WindowRegistry() override;
+
+    void setMainWindow(QWidget *w) { m_main = w; }
+    QWidget *mainWindow() const { return m_main; }
+
+    // The creation step runs after the window is registered, so a window that
+    // reaches itself through the registry while it loads finds itself.
+    void setFactory(WindowKind kind, Factory factory, CreationStep creation = {});
+    bool available(WindowKind kind) const;
+
+    QWidget *get(WindowKind kind);
+    QWidget *existing(WindowKind kind) const;
+    QWidget *show(WindowKind kind);
+    void destroyAll();
+
+    template <class T> T *get(WindowKind kind) { return qobject_cast<T *>(get(kind)); }
+    template <class T> T *existing(WindowKind kind) const { return qobject_cast<T *>(existing(kind)); }
+
+signals:
+    void created(gravik::WindowKind kind, QWidget *window);
+
+private:
+    QPointer<QWidget> m_main;
+    std::map<WindowKind, std::pair<Factory, CreationStep>> m_factories;
+    std::map<WindowKind, QPointer<QWidget>> m_windows;
+};
+
+} // namespace gravik
