@@ -34,6 +34,7 @@ QWidget *WindowRegistry::get(WindowKind kind)
         return nullptr;
     w->setAttribute(Qt::WA_DeleteOnClose);
     m_windows[kind] = w;
+    emit registered(kind, w);
     if (f->second.second)
         f->second.second(w);
     emit created(kind, w);

@@ -43,6 +43,10 @@ public:
     template <class T> T *existing(WindowKind kind) const { return qobject_cast<T *>(existing(kind)); }
 
 signals:
+    // After the window is built and registered, before its creation step runs:
+    // the place to connect to it (e.g. its LanguageCode) before it loads.
+    void registered(gravik::WindowKind kind, QWidget *window);
+    // After its creation step.
     void created(gravik::WindowKind kind, QWidget *window);
 
 private:

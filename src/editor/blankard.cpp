@@ -301,7 +301,8 @@ void Blankard::buildPanel()
     m_combo12->setEditable(true);
     m_combo12->setInsertPolicy(QComboBox::NoInsert);
     place(m_combo12, 3000, 2640, 4695, 315);
-    addButton("Image1", "people", "Обновить список", 7920, 2520);
+    // Usable once the pupil chooser is attached to it.
+    addButton("Image1", "people", "Обновить список", 7920, 2520)->setEnabled(false);
     rule(p, "Line4", 11640, 3120, 120, 3120);
     rule(p, "Line1", 5880, 3120, 5880, 8640);
 

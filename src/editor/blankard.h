@@ -111,7 +111,7 @@ private:
     StartupSteps m_steps;
     WindowRegistry *m_registry = nullptr;
     CoordinateTable m_table;
-    LanguageCode m_language;
+    LanguageCode m_language{this};
     QFont m_font;
     int m_selected = 0; // 0: no field selected
     bool m_shutDown = false;
