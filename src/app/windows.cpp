@@ -8,7 +8,12 @@ namespace gravik {
 void registerWindows(WindowRegistry &registry, Blankard &main)
 {
     registry.setMainWindow(&main);
-    // Each subsystem registers its window here.
+    Blankard::StartupSteps steps;
+
+    // Each subsystem registers its window and fills its start-up steps here.
+
+    main.setStartupSteps(steps);
+    main.setRegistry(&registry);
 }
 
 } // namespace gravik
