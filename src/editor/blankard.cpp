@@ -174,7 +174,17 @@ Blankard::Blankard(FontSource fonts, QWidget *parent)
         move(s->availableGeometry().center() - rect().center());
 }
 
-Blankard::~Blankard() = default;
+Blankard::~Blankard()
+{
+    // The base class hides the window after this object's members are gone;
+    // nothing may reach them then (focus moves can make a list "choose").
+    for (QComboBox *c : {m_combo9, m_combo10, m_combo11, m_combo12}) {
+        c->disconnect(this);
+        c->removeEventFilter(this);
+        if (c->lineEdit())
+            c->lineEdit()->removeEventFilter(this);
+    }
+}
 
 void Blankard::buildPreview()
 {
@@ -502,14 +512,26 @@ bool Blankard::panelOpen() const
     return m_panel->height() == twips::toScreen(0, 0, 0, 8655).height();
 }
 
+void Blankard::setLowerPartVisible(bool visible)
+{
+    // Everything below the top strip goes with the panel's lower part; hidden
+    // rather than only cut off, so no sliver of it shows or takes the mouse.
+    const int strip = twips::toScreen(0, 0, 0, 1560).height();
+    for (QWidget *w : m_panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->y() >= strip)
+            w->setVisible(visible);
+}
+
 void Blankard::openPanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 8655).height());
+    setLowerPartVisible(true);
 }
 
 void Blankard::closePanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 1575).height());
+    setLowerPartVisible(false);
     for (int n : panelCopyOrder())
         fieldLabel(n)->setText(box(QString::fromLatin1(certificateField(n).inputBox))->text());
 }

@@ -106,6 +106,7 @@ private:
     void setFieldFont(const QFont &f);
     void moveSelected(bool horizontal, int value);
     void setLetters(bool ticked);
+    void setLowerPartVisible(bool visible);
 
     FontSource m_fonts;
     StartupSteps m_steps;

@@ -2,6 +2,7 @@
 
 #include "editor/imagebutton.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -10,8 +11,9 @@ namespace gravik {
 HoverRouter::HoverRouter(QWidget *window, HoverTable table)
     : QObject(window), m_window(window), m_table(std::move(table))
 {
-    window->setMouseTracking(true);
-    window->installEventFilter(this);
+    // Qt drops a move over a control that does not track the mouse before it
+    // reaches any widget, but still shows it to application event filters.
+    qApp->installEventFilter(this);
 }
 
 void HoverRouter::moveOver(const QString &source)
@@ -34,14 +36,18 @@ void HoverRouter::moveOver(const QString &source)
 
 bool HoverRouter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window && event->type() == QEvent::MouseMove) {
-        auto *me = static_cast<QMouseEvent *>(event);
-        if (me->buttons() == Qt::NoButton) {
-            QWidget *under = m_window->childAt(me->position().toPoint());
-            moveOver(under ? under->objectName() : m_window->objectName());
-        }
-    }
-    return QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::MouseMove || !watched->isWidgetType())
+        return false;
+    auto *w = static_cast<QWidget *>(watched);
+    auto *me = static_cast<QMouseEvent *>(event);
+    if (w->window() != m_window || me->buttons() != Qt::NoButton)
+        return false;
+    // The same move may pass here once per widget it propagates through; the
+    // control under the cursor is the same each time, so applying is idempotent.
+    const QPoint at = m_window->mapFromGlobal(me->globalPosition().toPoint());
+    QWidget *under = m_window->childAt(at);
+    moveOver(under ? under->objectName() : m_window->objectName());
+    return false;
 }
 
 } // namespace gravik

@@ -19,9 +19,8 @@ struct HoverRule {
 };
 using HoverTable = std::vector<HoverRule>;
 
-// Watches mouse moves over one window and applies its hover table. Moves reach
-// the window through Qt's propagation (only the window tracks the mouse); the
-// source is the deepest visible control under the cursor.
+// Watches mouse moves over one window and applies its hover table; the source
+// of a move is the deepest visible control under the cursor.
 class HoverRouter : public QObject
 {
     Q_OBJECT

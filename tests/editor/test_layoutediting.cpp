@@ -1,0 +1,287 @@
+#include "core/twips.h"
+#include "editor/blankard.h"
+#include "editor/fieldlabel.h"
+#include "editor/imagebutton.h"
+#include "support/programfolder.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace gravik;
+
+namespace {
+
+QStringList g_fonts = {"Times New Roman", "Arial", "Courier New", "Arial", "DejaVu Sans"};
+int g_fontCalls = 0;
+
+std::unique_ptr<Blankard> shownWindow()
+{
+    auto w = std::make_unique<Blankard>([] {
+        ++g_fontCalls;
+        return g_fonts;
+    });
+    QString error;
+    if (!w->startUp(&error))
+        qWarning() << error;
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qWarning() << "window not exposed";
+    return w;
+}
+
+QPoint centreOf(QWidget *w) { return w->rect().center(); }
+
+} // namespace
+
+class LayoutEditingTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_folder = std::make_unique<ProgramFolder>(); }
+    void cleanup() { m_folder.reset(); }
+
+    // ---- selection and positioning ----
+
+    void scrollBarsMoveNothingBeforeASelection()
+    {
+        auto w = shownWindow();
+        QTest::mouseClick(w->button("Image7"), Qt::LeftButton);
+        auto *h = w->findChild<QScrollBar *>("HScroll1");
+        auto *v = w->findChild<QScrollBar *>("VScroll1");
+        QCOMPARE(h->value(), 0);
+        QCOMPARE(v->value(), 1550);
+        QCOMPARE(h->singleStep(), 20);
+        QCOMPARE(h->pageStep(), 500);
+        QCOMPARE(v->maximum(), 8180);
+        QCOMPARE(h->maximum(), 11250);
+        const QStringList before = w->coordinates().entries();
+        h->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(w->coordinates().entries(), before);
+        QCOMPARE(w->fieldLabel(1)->xTwips(), 2040.0);
+    }
+
+    void clickSelectsAndStepsMoveTheField()
+    {
+        auto w = shownWindow();
+        QTest::mouseClick(w->button("Image7"), Qt::LeftButton);
+        w->box("Text1")->setText("Surname"); // something to click on
+        FieldLabel *l1 = w->fieldLabel(1);
+        QTest::mouseClick(l1, Qt::LeftButton, {}, centreOf(l1));
+        QCOMPARE(w->selectedField(), 1);
+        auto *h = w->findChild<QScrollBar *>("HScroll1");
+        auto *v = w->findChild<QScrollBar *>("VScroll1");
+        QCOMPARE(h->value(), 2040);
+        QCOMPARE(v->value(), 3600);
+        QCOMPARE(l1->color(), QColor(255, 0, 0));
+        for (int n = 2; n <= 33; ++n)
+            QCOMPARE(w->fieldLabel(n)->color(), Blankard::normalFieldColor());
+
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(w->coordinates().entry(2), QString("2060"));
+        QCOMPARE(l1->xTwips(), 2060.0);
+        QCOMPARE(l1->x(), twips::toPixels(2060, twips::screenDpiX()));
+        h->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(w->coordinates().entry(2), QString("2560"));
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(w->coordinates().entry(1), QString("3580"));
+        QCOMPARE(l1->yTwips(), 3580.0);
+
+        // Dragging: the field follows every value the thumb passes.
+        for (int y = 3600; y <= 4000; y += 37) {
+            v->setSliderPosition(y);
+            QCOMPARE(w->coordinates().entry(1), QString::number(y));
+            QCOMPARE(l1->yTwips(), double(y));
+        }
+
+        // A second field's selection moves neither field.
+        w->box("Text11")->setText("School");
+        FieldLabel *l5 = w->fieldLabel(5);
+        const QStringList before = w->coordinates().entries();
+        QTest::mouseClick(l5, Qt::LeftButton, {}, centreOf(l5));
+        QCOMPARE(w->coordinates().entries(), before);
+        QCOMPARE(h->value(), 2280);
+        QCOMPARE(v->value(), 4440);
+        QCOMPARE(l1->color(), Blankard::normalFieldColor());
+        QCOMPARE(l5->color(), QColor(255, 0, 0));
+        QTest::mouseClick(l5, Qt::LeftButton, {}, centreOf(l5));
+        QCOMPARE(w->coordinates().entries(), before);
+    }
+
+    void movedPositionSurvivesARestart()
+    {
+        {
+            auto w = shownWindow();
+            QTest::mouseClick(w->button("Image7"), Qt::LeftButton);
+            w->selectField(9);
+            w->findChild<QScrollBar *>("HScroll1")->setValue(3000);
+            w->findChild<QScrollBar *>("VScroll1")->setValue(6000);
+            QVERIFY(w->shutDown());
+        }
+        auto w = shownWindow();
+        QCOMPARE(w->selectedField(), 0);
+        QCOMPARE(w->fieldLabel(9)->xTwips(), 3000.0);
+        QCOMPARE(w->fieldLabel(9)->yTwips(), 6000.0);
+        QCOMPARE(w->fieldLabel(9)->x(), twips::toPixels(3000, twips::screenDpiX()));
+    }
+
+    void handEditedEntriesAreClampedOnSelection()
+    {
+        m_folder->setLine("1.txt", 33 + 2 * 2 - 1, "99999"); // field 2's X
+        m_folder->setLine("1.txt", 33 + 2 * 2 - 2, "100.6"); // field 2's Y
+        auto w = shownWindow();
+        QCOMPARE(w->fieldLabel(2)->xTwips(), 99999.0); // placed as stored
+        w->selectField(2);
+        QCOMPARE(w->coordinates().entry(4), QString("11250"));
+        QCOMPARE(w->coordinates().entry(3), QString("1550"));
+        QCOMPARE(w->fieldLabel(2)->xTwips(), 11250.0);
+        QCOMPARE(w->fieldLabel(2)->yTwips(), 1550.0);
+        QVERIFY(w->shutDown());
+        QVERIFY(m_folder->read("1.txt").contains("\r\n1550\r\n11250\r\n"));
+    }
+
+    // ---- font controls ----
+
+    void choosingAppliesToAllFields()
+    {
+        auto w = shownWindow();
+        auto *style = w->findChild<QComboBox *>("Combo10");
+        auto *size = w->findChild<QComboBox *>("Combo11");
+        auto *name = w->findChild<QComboBox *>("Combo9");
+        style->setFocus();
+        const auto choose = [](QComboBox *c, int index) {
+            c->setCurrentIndex(index);
+            emit c->activated(index);
+        };
+        choose(style, 3); // жирный курсивный
+        for (int n = 1; n <= 33; ++n)
+            QVERIFY(w->fieldLabel(n)->font().bold() && w->fieldLabel(n)->font().italic());
+        choose(style, 0); // обычный
+        for (int n = 1; n <= 33; ++n)
+            QVERIFY(!w->fieldLabel(n)->font().bold() && !w->fieldLabel(n)->font().italic());
+        choose(size, 5);
+        QCOMPARE(w->fieldLabel(33)->font().pointSizeF(), 12.0);
+        choose(size, 0);
+        QCOMPARE(w->fieldLabel(1)->font().pointSizeF(), 7.0);
+        choose(name, name->findText("Arial"));
+        for (int n = 1; n <= 33; ++n)
+            QCOMPARE(w->fieldLabel(n)->font().family(), QString("Arial"));
+        // The keyboard chooses too: the arrow key moves through the list and applies.
+        style->setFocus();
+        QTest::keyClick(style, Qt::Key_Down);
+        QCOMPARE(style->currentIndex(), 1);
+        QVERIFY(w->fieldLabel(4)->font().bold());
+    }
+
+    void styleAndSizeListsRefuseTyping()
+    {
+        auto w = shownWindow();
+        for (const char *name : {"Combo10", "Combo11"}) {
+            auto *c = w->findChild<QComboBox *>(name);
+            const QString before = c->currentText();
+            const QFont font = w->fieldFont();
+            c->setFocus();
+            QTest::keyClicks(c->lineEdit(), "x9");
+            QTest::keyClick(c->lineEdit(), Qt::Key_Backspace);
+            QTest::keyClick(c->lineEdit(), Qt::Key_Delete);
+            QCOMPARE(c->currentText(), before);
+            QCOMPARE(w->fieldFont(), font);
+        }
+    }
+
+    void aKeyInTheFontListRebuildsItFirst()
+    {
+        auto w = shownWindow();
+        auto *c = w->findChild<QComboBox *>("Combo9");
+        QCOMPARE(c->currentText(), QString("Times New Roman"));
+        const QFont applied = w->fieldFont();
+        g_fonts << "Zeta Sans" << "Zeta Sans";
+        const int calls = g_fontCalls;
+        c->setFocus();
+        QTest::keyClick(c->lineEdit(), Qt::Key_Z);
+        QCOMPARE(g_fontCalls, calls + 1);
+        QCOMPARE(c->currentText(), QString("z")); // typed into the emptied text
+        QCOMPARE(c->count(), 5);
+        QCOMPARE(c->itemText(4), QString("Zeta Sans"));
+        QCOMPARE(w->fieldFont(), applied); // typing applies nothing
+        g_fonts.removeAll("Zeta Sans");
+    }
+
+    void anEmptyFontSetLeavesTheListEmpty()
+    {
+        const QStringList saved = g_fonts;
+        g_fonts.clear();
+        auto w = shownWindow();
+        QCOMPARE(w->findChild<QComboBox *>("Combo9")->count(), 0);
+        g_fonts = saved;
+    }
+
+    // ---- picture buttons ----
+
+    void hoverTableRowByRow()
+    {
+        auto w = shownWindow();
+        const QStringList all = {"Image5", "Image6", "Image7", "Image8", "Image11", "Image14", "Image1"};
+        const auto state = [&] {
+            QString s;
+            for (const QString &b : all)
+                s += w->button(b)->highlighted() ? 'H' : 'N';
+            return s;
+        };
+        const auto over = [&](QWidget *target) {
+            QTest::mouseMove(target, centreOf(target));
+            QCoreApplication::processEvents();
+        };
+        const auto highlightAll = [&] {
+            for (const QString &b : all)
+                w->button(b)->showHighlightedPicture();
+        };
+        QCOMPARE(state(), QString("NNNNNNN"));
+        const std::pair<const char *, const char *> rows[] = {
+            {"Image5", "HNNNHHH"}, {"Image6", "NHNNHHH"}, {"Image7", "NNHNHHH"}, {"Image8", "NNNHNNH"},
+            {"Image11", "HHHNHNH"}, {"Image14", "HHHNNHH"}, {"Image1", "HHHHHHH"}, {"Frame1", "NNNNNNN"},
+            {"Label54", "NNNNNNN"}, {"Text1", "HHHHHHH"}, {"Label38", "HHHHHHH"}, {"Combo12", "HHHHHHH"}};
+        for (const auto &[source, expected] : rows) {
+            highlightAll();
+            QWidget *target = w->findChild<QWidget *>(source);
+            QVERIFY2(target, source);
+            if (QLatin1String(source) == QLatin1String("Frame1"))
+                QTest::mouseMove(w->panel(), QPoint(5, twips::toPixels(800, twips::screenDpiY())));
+            else
+                over(target);
+            QCoreApplication::processEvents();
+            QCOMPARE(state(), QString::fromLatin1(expected));
+        }
+        // The window's own background shows below the closed panel.
+        QTest::mouseClick(w->button("Image7"), Qt::LeftButton);
+        highlightAll();
+        QTest::mouseMove(w.get(), QPoint(twips::toPixels(300, twips::screenDpiX()),
+                                         twips::toPixels(2000, twips::screenDpiY())));
+        QCoreApplication::processEvents();
+        QCOMPARE(state(), QString("NNNNHHH"));
+    }
+
+    void pressingShowsTheNormalPicture()
+    {
+        auto w = shownWindow();
+        ImageButton *b = w->button("Image8");
+        QTest::mouseMove(b, centreOf(b));
+        QCoreApplication::processEvents();
+        QVERIFY(b->highlighted());
+        QTest::mousePress(b, Qt::LeftButton, {}, centreOf(b));
+        QVERIFY(!b->highlighted());
+        QTest::mouseRelease(b, Qt::LeftButton, {}, centreOf(b));
+        QVERIFY(!b->highlighted()); // releasing changes no picture
+    }
+
+private:
+    std::unique_ptr<ProgramFolder> m_folder;
+};
+
+QTEST_MAIN(LayoutEditingTest)
+#include "test_layoutediting.moc"
