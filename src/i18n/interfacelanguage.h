@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/windowregistry.h"
+#include "i18n/translationtable.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace gravik {
+
+class LanguageCode;
+
+// Puts the interface language on the windows. Every window's LanguageCode is
+// connected to the application of that window's rows; the settings window's
+// code applies the language to all six windows. The strings are read from the
+// translation editor at the moment of application, so unsaved edits show.
+class InterfaceLanguage : public QObject
+{
+    Q_OBJECT
+public:
+    explicit InterfaceLanguage(WindowRegistry &registry, QObject *parent = nullptr);
+
+    // A window the registry does not create (the main window): its code applies its rows.
+    void watch(QWidget *window, LanguageCode *code);
+
+    // The current strings: the translation editor's, which is created hidden on
+    // first need; the built-in ones while no editor can be had.
+    const TranslationTable &table();
+
+    // One window's own application.
+    void applyOwn(QWidget *window, const QString &code);
+
+    // The settings window's application to all windows, creating absent ones
+    // hidden; the code is read from `source` again for every window.
+    void applyAll(const LanguageCode &source);
+
+    // Line 1 of data/lang.txt; nullopt when it is missing or empty, which the
+    // operator is told once.
+    static std::optional<QString> readStoredCode();
+
+    // data/languare.txt, the same way.
+    static TranslationTable readStoredTable();
+
+    // How many applications ran (tests watch for a loop).
+    int applications() const { return m_applications; }
+
+private:
+    void onRegistered(WindowKind kind, QWidget *window);
+    void applyRows(QWidget *window, const QString &code);
+    void selectOption(QWidget *settings, const char *option);
+
+    WindowRegistry &m_registry;
+    TranslationTable m_builtIn;
+    int m_applications = 0;
+};
+
+} // namespace gravik

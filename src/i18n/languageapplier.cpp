@@ -1,0 +1,90 @@
+#include "i18n/languageapplier.h"
+
+#include "i18n/applicationtable.h"
+#include "i18n/translationtable.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMetaObject>
+#include <QWidget>
+
+#include <deque>
+
+namespace gravik::i18n {
+
+namespace {
+
+void setCaption(QWidget *c, const QString &text)
+{
+    if (auto *l = qobject_cast<QLabel *>(c))
+        l->setText(text);
+    else if (auto *b = qobject_cast<QAbstractButton *>(c))
+        b->setText(text);
+    else if (auto *g = qobject_cast<QGroupBox *>(c))
+        g->setTitle(text);
+    else if (c->metaObject()->indexOfProperty("text") >= 0)
+        c->setProperty("text", text);
+}
+
+void writeCell(QWidget *window, const QString &ref, const QString &text)
+{
+    // The database window's grid; a window without it has no cells to write.
+    if (window->metaObject()->indexOfMethod("writeSheet1Cell(QString,QString)") < 0)
+        return;
+    bool ok = false;
+    QMetaObject::invokeMethod(window, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
+                              Q_ARG(QString, ref), Q_ARG(QString, text));
+}
+
+} // namespace
+
+QWidget *findControl(QWidget *window, const QString &name)
+{
+    std::deque<QWidget *> queue{window};
+    while (!queue.empty()) {
+        QWidget *w = queue.front();
+        queue.pop_front();
+        for (QObject *o : w->children()) {
+            auto *c = qobject_cast<QWidget *>(o);
+            if (!c || c->isWindow())
+                continue;
+            if (c->objectName() == name)
+                return c;
+            queue.push_back(c);
+        }
+    }
+    return nullptr;
+}
+
+int applyToWindow(QWidget *window, const QString &code, const TranslationTable &table)
+{
+    if (!window)
+        return 0;
+    int set = 0;
+    for (const auto &[row, text] : resolve(window->objectName(), code, table)) {
+        switch (row.target) {
+        case Target::Title:
+            window->setWindowTitle(text);
+            break;
+        case Target::Cell:
+            writeCell(window, row.control, text);
+            break;
+        case Target::Caption:
+        case Target::ToolTip: {
+            QWidget *c = findControl(window, row.control);
+            if (!c)
+                continue;
+            if (row.target == Target::Caption)
+                setCaption(c, text);
+            else
+                c->setToolTip(text);
+            break;
+        }
+        }
+        ++set;
+    }
+    return set;
+}
+
+} // namespace gravik::i18n

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Messages to the operator from the language and settings windows.
+namespace gravik::notices {
+
+// A file that could not be read as expected: told once per file in a run, so
+// six windows reading the same missing file give one message.
+void fileProblem(const QString &path, const QString &message);
+
+// A warning with an OK button.
+void warning(QWidget *parent, const QString &message);
+
+// Tests collect the messages instead of showing boxes. An empty sink restores
+// the boxes; forgetFiles() lets every file be reported again.
+using Sink = std::function<void(const QString &message)>;
+void setSink(Sink sink);
+void forgetFiles();
+
+} // namespace gravik::notices

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "i18n/languagecode.h"
+#include "i18n/translationtable.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <array>
+
+class QLineEdit;
+class QScrollArea;
+
+namespace gravik {
+
+// The translation editor `Lang`: the 114 strings in edit boxes, Russian on the
+// left and each Kazakh counterpart on the same row on the right. Its table is
+// what every application of the language reads; closing the window writes it.
+class TranslationEditor : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TranslationEditor(QWidget *parent = nullptr);
+
+    // The registry's factory and creation step: build hidden, then read
+    // data/languare.txt and the language code.
+    static QWidget *create();
+    static void creationStep(QWidget *window);
+
+    const TranslationTable &table() const { return m_table; }
+    void setTable(const TranslationTable &table);
+
+    QLineEdit *box(int n) const { return m_boxes.at(n - 1); }
+    LanguageCode &languageCode() { return m_language; }
+    QScrollArea *scrollArea() const { return m_scroll; }
+
+    // Where box n stands, in twips of the editor's page.
+    static QRect boxTwips(int n);
+    static bool isFixedLine(int n) { return n == 52 || n == 57 || n == 104 || n == 114; }
+
+    // Writes the 114 strings to data/languare.txt.
+    bool save(QString *error = nullptr) const;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    TranslationTable m_table;
+    std::array<QLineEdit *, TranslationTable::StringCount> m_boxes{};
+    LanguageCode m_language{this};
+    QScrollArea *m_scroll = nullptr;
+};
+
+} // namespace gravik
