@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSessionManager>
 #include <QSocketNotifier>
 
@@ -24,6 +25,32 @@ void onTerminate(int)
     [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
 }
 
+// SIGTERM and SIGHUP arrive as a call of `handler` on the event loop.
+void watchTerminationSignals(QObject *context, std::function<void()> handler)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
+        char c;
+        [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
+        handler();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onTerminate;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+int fail(const QString &title, const QString &message)
+{
+    qCritical("%s", qUtf8Printable(message));
+    QMessageBox::critical(nullptr, title, message);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -35,37 +62,28 @@ int main(int argc, char *argv[])
     if (!instance.acquired())
         return 0;
 
-    if (!gravik::cp1251::available()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Gravik"),
-                              QStringLiteral("В этой сборке Qt нет кодировки windows-1251."));
-        return 1;
-    }
+    // Until the main window is up, a termination request just ends the program
+    // (unsaved: nothing has been loaded yet); afterwards it is a shut-down.
+    QPointer<gravik::Blankard> started;
+    watchTerminationSignals(&app, [&started] {
+        if (started)
+            started->shutDown();
+        else
+            QCoreApplication::exit(1);
+    });
+
+    if (!gravik::cp1251::available())
+        return fail(QStringLiteral("Gravik"), QStringLiteral("В этой сборке Qt нет кодировки windows-1251."));
 
     gravik::WindowRegistry registry;
     gravik::Blankard main;
     gravik::registerWindows(registry, main);
 
     QString error;
-    if (!main.startUp(&error)) {
-        QMessageBox::critical(nullptr, main.windowTitle(), error);
-        return 1;
-    }
+    if (!main.startUp(&error))
+        return fail(main.windowTitle(), error);
 
-    // SIGTERM and the end of the session run the same shut-down as the close box.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
-        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &main, [&main] {
-            char c;
-            [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
-            main.shutDown();
-        });
-        struct sigaction sa = {};
-        sa.sa_handler = onTerminate;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        sigaction(SIGTERM, &sa, nullptr);
-        sigaction(SIGHUP, &sa, nullptr);
-    }
+    started = &main;
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
                      [&main](QSessionManager &) { main.shutDown(); });
 
