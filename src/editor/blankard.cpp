@@ -440,8 +440,10 @@ bool Blankard::shutDown()
     m_shutDown = true;
     QString error;
     const bool ok = currentState().save(programdir::file(QStringLiteral("1.txt")), &error);
-    if (!ok)
+    if (!ok) {
+        qCritical("%s", qUtf8Printable(error));
         QMessageBox::critical(this, windowTitle(), error);
+    }
     emit shuttingDown();
     QCoreApplication::exit(ok ? 0 : 1);
     return ok;

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -96,6 +97,47 @@ private slots:
         QCOMPARE(p->exitStatus(), QProcess::NormalExit);
         QCOMPARE(p->exitCode(), 0);
         QCOMPARE(dir.read("1.txt"), state + "\r\n");
+    }
+
+    void anUnwritableFolderAtShutDownIsReportedAndKeepsTheOldFile()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to mount a read-only file system");
+        Installed dir;
+        const QString data = dir.file("ro");
+        QVERIFY(QDir().mkpath(data));
+        QProcess mount;
+        mount.start("mount", {"-t", "tmpfs", "-o", "size=64m", "tmpfs", data});
+        if (!mount.waitForFinished() || mount.exitCode() != 0)
+            QSKIP("mount not permitted here");
+        // The program directory on a file system of its own, then made read-only.
+        for (const QString &f : dir.files()) {
+            const QString to = data + "/" + QDir(dir.path()).relativeFilePath(f);
+            if (f.startsWith(data))
+                continue;
+            QDir().mkpath(QFileInfo(to).path());
+            QFile::copy(f, to);
+        }
+        const QByteArray before = dir.read("ro/1.txt");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(data + "/gravik", {});
+        QTest::qWait(1500);
+        QProcess::execute("mount", {"-o", "remount,ro", data});
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QByteArray err;
+        for (int i = 0; i < 50 && !err.contains("1.txt"); ++i) {
+            p.waitForReadyRead(100);
+            err += p.readAllStandardError();
+        }
+        p.kill();
+        p.waitForFinished();
+        const QByteArray after = dir.read("ro/1.txt");
+        QProcess::execute("umount", {data});
+        QVERIFY2(err.contains("1.txt"), err.constData());
+        QCOMPARE(after, before);
     }
 
     void aCrashedCopyDoesNotBlockTheNext()
