@@ -2,6 +2,10 @@
 
 #include "app/windowregistry.h"
 #include "editor/blankard.h"
+#include "i18n/interfacelanguage.h"
+#include "i18n/translationeditor.h"
+#include "settings/aboutwindow.h"
+#include "settings/settingswindow.h"
 
 namespace gravik {
 
@@ -11,6 +15,18 @@ void registerWindows(WindowRegistry &registry, Blankard &main)
     Blankard::StartupSteps steps;
 
     // Each subsystem registers its window and fills its start-up steps here.
+
+    // Interface language: every window's code applies its captions; the editor holds the strings.
+    auto *language = new InterfaceLanguage(registry, &registry);
+    language->watch(&main, &main.languageCode());
+    registry.setFactory(WindowKind::Lang, &TranslationEditor::create, &TranslationEditor::creationStep);
+    registry.setFactory(
+        WindowKind::Settings, [&registry] { return new SettingsWindow(&registry); }, &SettingsWindow::creationStep);
+    registry.setFactory(WindowKind::Help, &AboutWindow::create, &AboutWindow::creationStep);
+    steps.readLanguage = [&main] {
+        if (const auto code = InterfaceLanguage::readStoredCode())
+            main.languageCode().setText(*code);
+    };
 
     main.setStartupSteps(steps);
     main.setRegistry(&registry);

@@ -1,0 +1,136 @@
+#include "app/windowregistry.h"
+#include "app/windows.h"
+#include "editor/blankard.h"
+#include "editor/imagebutton.h"
+#include "i18n/notices.h"
+#include "i18n/translationeditor.h"
+#include "settings/settingswindow.h"
+#include "support/programfolder.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace gravik;
+
+// The program as main() wires it: start-up reads the language, the buttons open
+// the language windows.
+class StartupLanguageTest : public QObject
+{
+    Q_OBJECT
+private:
+    struct Program {
+        ProgramFolder dir;
+        QStringList messages;
+        WindowRegistry registry;
+        Blankard main{[] { return QStringList{QStringLiteral("Arial")}; }};
+        QTimer watchdog; // a message box of another window must not hang the test
+
+        Program()
+        {
+            QFile::copy(QStringLiteral(GRAVIK_FIXTURES_DIR "/libreoffice/Baza.xml"), dir.file("Baza.xml"));
+            QFile::setPermissions(dir.file("Baza.xml"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            notices::forgetFiles();
+            notices::setSink([this](const QString &m) { messages << m; });
+            QObject::connect(&watchdog, &QTimer::timeout, [] {
+                if (QWidget *w = QApplication::activeModalWidget())
+                    w->close();
+            });
+            watchdog.start(100);
+            registerWindows(registry, main);
+        }
+        ~Program()
+        {
+            registry.destroyAll();
+            notices::setSink({});
+        }
+        bool start()
+        {
+            QString error;
+            const bool ok = main.startUp(&error);
+            if (!ok)
+                qWarning() << error;
+            return ok;
+        }
+    };
+
+private slots:
+    void startsInKazakh()
+    {
+        Program p;
+        p.dir.write("data/lang.txt", "Kaz\r\nRus\r\n");
+        QVERIFY(p.start());
+        QCOMPARE(p.main.windowTitle(), QString::fromUtf8("Мектеп аттестат"));
+        QCOMPARE(p.main.findChild<QLabel *>("Label51")->text(), QString::fromUtf8("Ќаріп"));
+        QCOMPARE(p.main.button("Image5")->toolTip(), QString::fromUtf8("Басып шыєаруєа жіберіѕіз"));
+        QCOMPARE(p.main.languageCode().text(), QString("Kaz"));
+        // The editor that holds the strings exists, hidden, and nothing else of ours.
+        QVERIFY(p.registry.existing(WindowKind::Lang));
+        QVERIFY(!p.registry.existing(WindowKind::Lang)->isVisible());
+        QVERIFY(!p.registry.existing(WindowKind::Settings));
+        QVERIFY(!p.registry.existing(WindowKind::Help));
+        QVERIFY(p.messages.isEmpty());
+    }
+
+    void startsWithoutTheLanguageFiles()
+    {
+        Program p;
+        QFile::remove(p.dir.file("data/lang.txt"));
+        QFile::remove(p.dir.file("data/languare.txt"));
+        QVERIFY(p.start());
+        QCOMPARE(p.main.windowTitle(), QString::fromUtf8("Школьный аттестат"));
+        QCOMPARE(p.main.findChild<QLabel *>("Label51")->text(), QString::fromUtf8("Шрифт"));
+        QCOMPARE(p.messages.size(), 1);
+        QVERIFY(p.messages.at(0).contains("lang.txt"));
+
+        // The settings button opens the settings window; choosing a language
+        // reads the missing table once, with one more message.
+        ImageButton *settings = p.main.button("Image11");
+        QVERIFY(settings->isEnabled());
+        QVERIFY(p.main.button("Image14")->isEnabled());
+        emit settings->clicked();
+        auto *s = p.registry.existing<SettingsWindow>(WindowKind::Settings);
+        QVERIFY(s && s->isVisible());
+        QCOMPARE(p.messages.size(), 1);
+        s->findChild<QRadioButton *>("Option2")->setChecked(true);
+        QCOMPARE(p.main.windowTitle(), QString::fromUtf8("Мектеп аттестат"));
+        QCOMPARE(p.messages.size(), 2);
+        QVERIFY(p.messages.at(1).contains("languare.txt"));
+
+        // Closing the editor writes the whole table.
+        QVERIFY(p.registry.existing(WindowKind::Lang)->close());
+        QCOMPARE(p.dir.read("data/languare.txt").count("\r\n"), 114);
+    }
+
+    void closingTheMainWindowEndsWithoutTheLanguageWindowsSteps()
+    {
+        Program p;
+        QVERIFY(p.start());
+        const QByteArray table = p.dir.read("data/languare.txt");
+        emit p.main.button("Image11")->clicked();
+        p.registry.existing(WindowKind::Settings)->findChild<QRadioButton *>("Option2")->setChecked(true);
+        p.registry.get<TranslationEditor>(WindowKind::Lang)->box(1)->setText("lost");
+        p.main.close();
+        p.registry.destroyAll(); // as main() does after the event loop
+        QCOMPARE(p.dir.read("data/lang.txt"), QByteArray("Rus\r\n"));
+        QCOMPARE(p.dir.read("data/languare.txt"), table);
+    }
+
+    void aboutButtonShowsTheAboutWindow()
+    {
+        Program p;
+        p.dir.write("data/lang.txt", "Kaz\r\n");
+        QVERIFY(p.start());
+        emit p.main.button("Image14")->clicked();
+        QWidget *about = p.registry.existing(WindowKind::Help);
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->windowTitle(), QString::fromUtf8("Баєдарлама туралы"));
+        QVERIFY(p.main.isEnabled()); // modeless
+    }
+};
+
+QTEST_MAIN(StartupLanguageTest)
+#include "test_startup.moc"
