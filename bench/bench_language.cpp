@@ -1,0 +1,77 @@
+// The interface language: reading and writing the translation table, building
+// the translation editor, and a language switch reaching every window.
+#include "app/windowregistry.h"
+#include "app/windows.h"
+#include "editor/blankard.h"
+#include "i18n/languagecode.h"
+#include "i18n/notices.h"
+#include "i18n/translationeditor.h"
+#include "i18n/translationtable.h"
+#include "settings/settingswindow.h"
+#include "support/programfolder.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+using namespace gravik;
+
+namespace {
+
+void tableLoadAndSave(benchmark::State &state)
+{
+    ProgramFolder folder;
+    const QString path = TranslationTable::defaultPath();
+    for (auto _ : state) {
+        const TranslationTable t = TranslationTable::load(path);
+        t.save(path); // atomic replace, synced before the rename
+    }
+}
+BENCHMARK(tableLoadAndSave)->Unit(benchmark::kMicrosecond);
+
+void editorCreated(benchmark::State &state)
+{
+    ProgramFolder folder;
+    for (auto _ : state) {
+        QWidget *w = TranslationEditor::create();
+        TranslationEditor::creationStep(w);
+        state.PauseTiming();
+        delete w;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(editorCreated)->Unit(benchmark::kMillisecond);
+
+// The settings window switching between the two languages: all windows, the
+// ones not open created on the first switch.
+void switchAllWindows(benchmark::State &state)
+{
+    ProgramFolder folder;
+    notices::setSink([](const QString &) {});
+    WindowRegistry registry;
+    Blankard main;
+    registerWindows(registry, main);
+    QString error;
+    main.startUp(&error);
+    auto *settings = registry.get<SettingsWindow>(WindowKind::Settings);
+    bool kazakh = false;
+    for (auto _ : state) {
+        kazakh = !kazakh;
+        settings->languageCode().setText(kazakh ? LanguageCode::Kazakh : LanguageCode::Russian);
+    }
+    registry.destroyAll();
+    notices::setSink({});
+}
+BENCHMARK(switchAllWindows)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
