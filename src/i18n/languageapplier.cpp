@@ -27,14 +27,15 @@ void setCaption(QWidget *c, const QString &text)
         c->setProperty("text", text);
 }
 
-void writeCell(QWidget *window, const QString &ref, const QString &text)
+bool writeCell(QWidget *window, const QString &ref, const QString &text)
 {
     // The database window's grid; a window without it has no cells to write.
     if (window->metaObject()->indexOfMethod("writeSheet1Cell(QString,QString)") < 0)
-        return;
+        return false;
     bool ok = false;
-    QMetaObject::invokeMethod(window, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
-                              Q_ARG(QString, ref), Q_ARG(QString, text));
+    return QMetaObject::invokeMethod(window, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
+                                     Q_ARG(QString, ref), Q_ARG(QString, text)) &&
+           ok;
 }
 
 } // namespace
@@ -68,7 +69,8 @@ int applyToWindow(QWidget *window, const QString &code, const TranslationTable &
             window->setWindowTitle(text);
             break;
         case Target::Cell:
-            writeCell(window, row.control, text);
+            if (!writeCell(window, row.control, text))
+                continue;
             break;
         case Target::Caption:
         case Target::ToolTip: {
