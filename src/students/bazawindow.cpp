@@ -1,0 +1,262 @@
+#include "students/bazawindow.h"
+
+#include "core/programdir.h"
+#include "core/textfile.h"
+#include "core/twips.h"
+#include "editor/hoverrouter.h"
+#include "editor/imagebutton.h"
+#include "students/spreadsheetview.h"
+#include "students/studentdatabase.h"
+#include "students/workbookmodel.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include <optional>
+
+namespace gravik {
+
+namespace {
+
+const QColor kBackground(200, 227, 251);
+
+QString title() { return QStringLiteral("База учеников"); }
+
+// The last load failure told to the operator: the same one is not told again.
+QString &lastReportedFailure()
+{
+    static QString message;
+    return message;
+}
+
+// A stored outer size: line 1 of the file, a positive whole number of twips.
+std::optional<int> readTwips(const QString &relative)
+{
+    const auto line = textfile::readFirstLine(programdir::file(relative));
+    if (!line)
+        return std::nullopt;
+    bool ok = false;
+    const int v = line->trimmed().toInt(&ok);
+    return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
+}
+
+QWidget *visibleOrNull(QWidget *w) { return w && w->isVisible() ? w : nullptr; }
+
+using Pic = HoverRule::Picture;
+
+HoverTable bazaHoverTable()
+{
+    return {
+        {QStringLiteral("Image1"), {{QStringLiteral("Image1"), Pic::Highlighted}, {QStringLiteral("Image2"), Pic::Normal}}},
+        {QStringLiteral("Image2"), {{QStringLiteral("Image1"), Pic::Normal}, {QStringLiteral("Image2"), Pic::Highlighted}}},
+        {QStringLiteral("Baza"), {{QStringLiteral("Image1"), Pic::Normal}, {QStringLiteral("Image2"), Pic::Normal}}},
+    };
+}
+
+} // namespace
+
+BazaWindow::Dialogs BazaWindow::standardDialogs()
+{
+    Dialogs d;
+    d.message = [](QWidget *parent, const QString &caption, const QString &text) {
+        QMessageBox::warning(visibleOrNull(parent), caption, text, QMessageBox::Ok);
+    };
+    d.openFile = [](QWidget *parent, const QString &directory) {
+        return QFileDialog::getOpenFileName(visibleOrNull(parent), QStringLiteral("Импортировать"), directory,
+                                            QStringLiteral("XML (*.xml)"));
+    };
+    d.askSave = [](QWidget *parent) {
+        QMessageBox box(QMessageBox::Question, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
+                        QMessageBox::NoButton, visibleOrNull(parent));
+        QPushButton *save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+        // Neither is an escape button, so the question cannot be closed unanswered.
+        box.setDefaultButton(save);
+        box.exec();
+        return box.clickedButton() == save;
+    };
+    return d;
+}
+
+BazaWindow::Dialogs &BazaWindow::dialogs()
+{
+    static Dialogs d = standardDialogs();
+    return d;
+}
+
+BazaWindow::BazaWindow(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Baza"));
+    setWindowTitle(title());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    resize(twips::toScreen(0, 0, ClientWidthTwips, ClientHeightTwips).size());
+
+    m_save = new ImageButton(QStringLiteral("Image1"), QStringLiteral("save"), this);
+    m_save->placeAt(240, 120);
+    m_save->setToolTip(QStringLiteral("Сохранить"));
+    m_import = new ImageButton(QStringLiteral("Image2"), QStringLiteral("import"), this);
+    m_import->placeAt(840, 120);
+    m_import->setToolTip(QStringLiteral("Импортировать"));
+    connect(m_save, &ImageButton::clicked, this, [this] { save(); });
+    connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
+
+    m_model = new WorkbookModel(this);
+    m_grid = new SpreadsheetView(m_model, this);
+    m_grid->setGeometry(twips::toScreen(0, GridTopTwips, ClientWidthTwips, 9255));
+    m_hover = new HoverRouter(this, bazaHoverTable());
+    m_path = programdir::file(QStringLiteral("Baza.xml"));
+}
+
+BazaWindow::~BazaWindow() = default;
+
+void BazaWindow::creationStep()
+{
+    m_path = programdir::file(QStringLiteral("Baza.xml"));
+    spreadsheetml::Error error;
+    if (m_model->load(m_path, &error))
+        lastReportedFailure().clear();
+    else
+        reportLoadFailure(error.message);
+
+    // No language file: the code stays unset; the language's own check reports it.
+    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+        m_language.setText(*code);
+
+    setOuterWidthTwips(readTwips(QStringLiteral("data/pw.txt")).value_or(ClientWidthTwips + FrameWidthTwips));
+    setOuterHeightTwips(readTwips(QStringLiteral("data/ph.txt")).value_or(ClientHeightTwips + FrameHeightTwips));
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void BazaWindow::reportLoadFailure(const QString &message)
+{
+    const QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
+                                        "Таблица показывает пустую базу. Файл не изменится, "
+                                        "пока вы не нажмёте «Сохранить».")
+                             .arg(message);
+    if (text == lastReportedFailure())
+        return;
+    lastReportedFailure() = text;
+    dialogs().message(nullptr, title(), text);
+}
+
+bool BazaWindow::writeSheet1Cell(const QString &a1Ref, const QString &text)
+{
+    return m_model->writeCell(studentdb::HeaderSheet, a1Ref, text);
+}
+
+bool BazaWindow::save()
+{
+    QString error;
+    if (m_model->exportTo(m_path, &error)) {
+        m_model->setModified(false);
+        return true;
+    }
+    qWarning("%s", qPrintable(error));
+    dialogs().message(this, QStringLiteral("Ошибка"),
+                      QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
+    return false;
+}
+
+bool BazaWindow::importFile()
+{
+    const QString directory = m_lastImport.isEmpty() ? programdir::path() : QFileInfo(m_lastImport).absolutePath();
+    const QString chosen = dialogs().openFile(this, directory);
+    if (chosen.isEmpty())
+        return false;
+    m_lastImport = chosen;
+    return importFrom(chosen);
+}
+
+bool BazaWindow::importFrom(const QString &path)
+{
+    spreadsheetml::Error error;
+    auto book = spreadsheetml::readFile(path, &error);
+    if (!book) {
+        dialogs().message(this, title(),
+                          QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
+        return false;
+    }
+    m_model->setWorkbook(std::move(*book));
+    m_model->setModified(true); // Baza.xml changes only with Save
+    return true;
+}
+
+bool BazaWindow::hasUnsavedChanges() const
+{
+    return m_model->isModified();
+}
+
+void BazaWindow::offerSaveBeforeExit()
+{
+    if (hasUnsavedChanges() && dialogs().askSave(this))
+        save();
+}
+
+QSize BazaWindow::outerSizeTwips() const
+{
+    return QSize(qRound(twips::fromDevice(width(), twips::screenDpiX())) + FrameWidthTwips,
+                 qRound(twips::fromDevice(height(), twips::screenDpiY())) + FrameHeightTwips);
+}
+
+void BazaWindow::setOuterWidthTwips(int w)
+{
+    resize(std::max(1, twips::toPixels(w - FrameWidthTwips, twips::screenDpiX())), height());
+}
+
+void BazaWindow::setOuterHeightTwips(int h)
+{
+    resize(width(), std::max(1, twips::toPixels(h - FrameHeightTwips, twips::screenDpiY())));
+}
+
+void BazaWindow::fitGrid()
+{
+    const QSize outer = outerSizeTwips();
+    // Too small a window leaves the grid as it was.
+    m_grid->setSizeTwips(outer.width() - GridMarginWidthTwips, outer.height() - GridMarginHeightTwips);
+}
+
+void BazaWindow::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    fitGrid();
+}
+
+void BazaWindow::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    fitGrid();
+}
+
+void BazaWindow::writeSize()
+{
+    const QSize outer = outerSizeTwips();
+    QDir().mkpath(programdir::file(QStringLiteral("data")));
+    const std::pair<const char *, int> files[] = {{"data/pw.txt", outer.width()}, {"data/ph.txt", outer.height()}};
+    for (const auto &[file, value] : files) {
+        QString error;
+        if (!textfile::writeLines(programdir::file(QString::fromLatin1(file)), {QString::number(value)}, &error))
+            dialogs().message(this, title(), error);
+    }
+}
+
+void BazaWindow::closeEvent(QCloseEvent *e)
+{
+    if (hasUnsavedChanges() && dialogs().askSave(this) && !save()) {
+        e->ignore(); // the save failed: keep the window and the work in it
+        return;
+    }
+    writeSize();
+    e->accept();
+}
+
+} // namespace gravik

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "editor/blankard.h"
+
+#include <QObject>
+
+class QStringListModel;
+
+namespace gravik {
+
+class BazaWindow;
+class WindowRegistry;
+
+// The main window's pupil list Combo12 and its update button Image1, filled
+// from the database window's grid (created hidden when it is not there).
+class PupilChooser : public QObject
+{
+    Q_OBJECT
+public:
+    PupilChooser(Blankard &main, WindowRegistry &registry);
+
+    // Wires the chooser into the main window: the list, the update button, the
+    // start-up steps and the question about unsaved database changes at the end.
+    static PupilChooser *attach(Blankard &main, WindowRegistry &registry, Blankard::StartupSteps &steps);
+
+    // Empties the list and fills it from the grid.
+    void fillList();
+    // Selects and chooses the first entry; an empty list is ignored.
+    void chooseFirst();
+    // Copies the nine values of the rows matching the entry into the boxes.
+    void choose(const QString &entry);
+    // The update button: fill, then choose the first entry.
+    void refresh();
+
+private:
+    BazaWindow *database() const;
+
+    Blankard &m_main;
+    WindowRegistry &m_registry;
+    QStringListModel *m_entries;
+};
+
+} // namespace gravik

@@ -1,0 +1,110 @@
+#include "students/spreadsheetview.h"
+
+#include "core/twips.h"
+#include "students/workbookmodel.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+namespace gravik {
+
+namespace {
+
+const QColor kGridLine(208, 215, 229);
+
+int pointsToPixelsX(double pt) { return std::max(1, twips::toPixels(pt * 20.0, twips::screenDpiX())); }
+int pointsToPixelsY(double pt) { return std::max(1, twips::toPixels(pt * 20.0, twips::screenDpiY())); }
+
+int bordersAt(const QModelIndex &i)
+{
+    return i.isValid() ? i.data(WorkbookModel::BordersRole).toInt() : 0;
+}
+
+} // namespace
+
+void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    // The view draws no grid: each cell draws its right and bottom edge, dark
+    // where it or its neighbour has a border there, and its left and top edge
+    // only as a border.
+    const int own = bordersAt(index);
+    const QRect r = option.rect;
+    const QColor border = index.data(WorkbookModel::BorderColorRole).value<QColor>();
+    const bool right = (own & WorkbookModel::RightSide)
+                       || (bordersAt(index.sibling(index.row(), index.column() + 1)) & WorkbookModel::LeftSide);
+    const bool bottom = (own & WorkbookModel::BottomSide)
+                        || (bordersAt(index.sibling(index.row() + 1, index.column())) & WorkbookModel::TopSide);
+    painter->save();
+    painter->setPen(right ? border : kGridLine);
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->setPen(bottom ? border : kGridLine);
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->setPen(border);
+    if (own & WorkbookModel::LeftSide)
+        painter->drawLine(r.topLeft(), r.bottomLeft());
+    if (own & WorkbookModel::TopSide)
+        painter->drawLine(r.topLeft(), r.topRight());
+    painter->restore();
+}
+
+SpreadsheetView::SpreadsheetView(WorkbookModel *model, QWidget *parent) : QTableView(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("Spreadsheet1"));
+    setShowGrid(false);
+    setWordWrap(true);
+    setItemDelegate(new CellDelegate(this));
+    setModel(model);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                    | QAbstractItemView::AnyKeyPressed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(true);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(model, &QAbstractItemModel::modelReset, this, &SpreadsheetView::applyLayout);
+    connect(model, &QAbstractItemModel::columnsInserted, this, &SpreadsheetView::applyLayout);
+    applyLayout();
+}
+
+void SpreadsheetView::applyLayout()
+{
+    clearSpans();
+    QHeaderView *h = horizontalHeader();
+    h->setDefaultSectionSize(pointsToPixelsX(WorkbookModel::FallbackColumnWidth));
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        h->resizeSection(c, pointsToPixelsX(m_model->columnWidthPoints(c + 1)));
+    QHeaderView *v = verticalHeader();
+    const int defaultHeight = pointsToPixelsY(m_model->defaultRowHeightPoints());
+    v->setMinimumSectionSize(std::min(v->minimumSectionSize(), defaultHeight));
+    v->setDefaultSectionSize(defaultHeight);
+    // Only rows that differ from the default cost a section of their own.
+    for (const SheetRow &r : m_model->activeSheet().rows) {
+        if (r.index > m_model->rowCount())
+            break;
+        if (r.hidden)
+            setRowHidden(r.index - 1, true);
+        else if (r.height > 0 && pointsToPixelsY(r.height) != defaultHeight)
+            v->resizeSection(r.index - 1, pointsToPixelsY(r.height));
+    }
+    for (const Merge &m : m_model->merges()) {
+        const int rows = std::min(m.rows, m_model->rowCount() - (m.row - 1));
+        const int columns = std::min(m.columns, m_model->columnCount() - (m.column - 1));
+        if (rows > 0 && columns > 0 && (rows > 1 || columns > 1))
+            setSpan(m.row - 1, m.column - 1, rows, columns);
+    }
+}
+
+bool SpreadsheetView::setSizeTwips(int width, int height)
+{
+    if (width < 0 || height < 0)
+        return false;
+    resize(twips::toScreen(0, 0, width, height).size());
+    return true;
+}
+
+QSize SpreadsheetView::sizeTwips() const
+{
+    return QSize(qRound(twips::fromDevice(width(), twips::screenDpiX())),
+                 qRound(twips::fromDevice(height(), twips::screenDpiY())));
+}
+
+} // namespace gravik

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace gravik {
+
+class WorkbookModel;
+
+// Draws a cell as its style says, with its borders instead of the grid line
+// where it has them.
+class CellDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
+
+// The database grid: an editable view of the workbook's active sheet with its
+// column widths, row heights and merged cells. No toolbar, no sheet tabs.
+class SpreadsheetView : public QTableView
+{
+    Q_OBJECT
+public:
+    SpreadsheetView(WorkbookModel *model, QWidget *parent = nullptr);
+
+    WorkbookModel *workbookModel() const { return m_model; }
+
+    // Takes a size in twips; a negative width or height is refused (false)
+    // and the size stays.
+    bool setSizeTwips(int width, int height);
+    QSize sizeTwips() const;
+
+private:
+    void applyLayout();
+
+    WorkbookModel *m_model;
+};
+
+} // namespace gravik

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "students/spreadsheetml.h"
+#include "students/workbook.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+
+#include <optional>
+#include <vector>
+
+namespace gravik {
+
+// The active worksheet of a workbook as a table model, served cell by cell:
+// no item is kept per cell, so a view over ten thousand rows stays light.
+// Holds the whole workbook, so export writes every sheet.
+class WorkbookModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Role {
+        BordersRole = Qt::UserRole + 1, // int: the sides below
+        BorderColorRole,                // QColor
+    };
+    enum Side { LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8 };
+
+    // Empty rows and columns offered beyond what the sheet uses.
+    static constexpr int SpareRows = 100;
+    static constexpr int MinColumns = 26;
+    static constexpr double FallbackColumnWidth = 48.0; // points
+    static constexpr double FallbackRowHeight = 12.75;
+
+    // Starts with the database's built-in content.
+    explicit WorkbookModel(QObject *parent = nullptr);
+
+    const Workbook &workbook() const { return m_book; }
+    const Worksheet &activeSheet() const { return *m_book.active(); }
+    // Replaces the whole content; the model counts as unmodified.
+    void setWorkbook(Workbook book);
+
+    // Replaces the content with the file's; on failure nothing changes.
+    bool load(const QString &path, spreadsheetml::Error *error = nullptr);
+    bool exportTo(const QString &path, QString *error = nullptr) const;
+
+    // A cell of the active sheet as text (1-based); empty when there is none.
+    QString cellText(int row, int column) const;
+    // Writes a text into a cell of the named sheet, keeping its style and merge.
+    // False when there is no such sheet or the reference is not an A1 reference.
+    // Not an edit of the operator's: the model's modified state stays.
+    bool writeCell(const QString &sheetName, const QString &a1, const QString &text);
+
+    // Edits and imports not yet saved.
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+
+    double columnWidthPoints(int column) const; // 1-based
+    double rowHeightPoints(int row) const;      // 0: the default height
+    double defaultRowHeightPoints() const;
+    std::vector<Merge> merges() const { return activeSheet().merges(); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+signals:
+    void modifiedChanged(bool modified);
+
+private:
+    struct Look {
+        QFont font;
+        QColor foreground, background, borderColor;
+        Qt::Alignment horizontal, vertical;
+        int borders = 0;
+        bool wrap = false;
+    };
+    const Look &look(int style) const;
+    void updateExtent();
+    void grow(int row, int column);
+
+    Workbook m_book;
+    int m_rows = 0, m_columns = 0;
+    bool m_modified = false;
+    int m_defaultStyle = -1;
+    mutable std::vector<std::optional<Look>> m_looks; // [style + 1]
+};
+
+} // namespace gravik
