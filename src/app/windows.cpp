@@ -4,6 +4,7 @@
 #include "editor/blankard.h"
 #include "i18n/interfacelanguage.h"
 #include "i18n/translationeditor.h"
+#include "printing/printdialog.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
 
@@ -27,6 +28,9 @@ void registerWindows(WindowRegistry &registry, Blankard &main)
         if (const auto code = InterfaceLanguage::readStoredCode())
             main.languageCode().setText(*code);
     };
+
+    // Print dialog: filled on every click of the print button, before it shows.
+    registerPrintDialog(registry, main);
 
     main.setStartupSteps(steps);
     main.setRegistry(&registry);

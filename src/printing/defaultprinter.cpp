@@ -40,7 +40,6 @@ bool setDefaultPrinter(const QString &name, QString *error)
     for (int i = 0; i < count; ++i)
         dests[i].is_default = 0;
     chosen->is_default = 1;
-    // Writes the lpoptions file: ~/.cups/lpoptions, or /etc/cups/lpoptions for root.
     const int rc = cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests);
     cupsFreeDests(count, dests);
     if (rc != 0)

@@ -13,8 +13,8 @@ QStringList names();
 // The default printer's name, or an empty text when there is none.
 QString defaultPrinter();
 
-// Makes name the user's default printer, as `lpoptions -d name` does (for
-// root the default of every user). False and *error when the printer is
+// Makes name the user's default printer, as `lpoptions -d name` does (it is
+// kept in the user's lpoptions file). False and *error when the printer is
 // unknown or the choice cannot be stored.
 bool setDefaultPrinter(const QString &name, QString *error = nullptr);
 

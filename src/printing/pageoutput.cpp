@@ -1,0 +1,154 @@
+#include "printing/pageoutput.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
+
+namespace gravik::printing {
+
+namespace {
+
+bool fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+// A driver that reports a coarse resolution (or none) would round the text
+// to a coarse grid; PDF coordinates are free, so such printers get a fine one.
+constexpr int kMinResolution = 300;
+constexpr int kFallbackResolution = 1200;
+
+} // namespace
+
+QPageLayout a4Layout(const QMarginsF &unprintable)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, unprintable,
+                       QPageLayout::Point, QMarginsF(0, 0, 0, 0));
+}
+
+bool takesA4(const QList<QPageSize> &sizes)
+{
+    if (sizes.isEmpty())
+        return true;
+    const QPageSize a4(QPageSize::A4);
+    for (const QPageSize &s : sizes)
+        if (s.isEquivalentTo(a4))
+            return true;
+    return false;
+}
+
+bool drawPage(QPrinter &printer, const std::vector<page::FieldContent> &fields, QString *error)
+{
+    QPainter p;
+    if (!p.begin(&printer))
+        return fail(error, QStringLiteral("не удалось начать страницу"));
+    // The painter's origin is the corner of the paint rectangle, which the
+    // layout's margins make the printable area.
+    page::drawPage(p, fields, printer.logicalDpiX(), printer.logicalDpiY());
+    if (!p.end())
+        return fail(error, QStringLiteral("не удалось завершить страницу"));
+    return true;
+}
+
+bool writePdf(const QString &path, const PageSetup &setup,
+              const std::vector<page::FieldContent> &fields, QString *error)
+{
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(path);
+    pdf.setResolution(setup.resolution);
+    pdf.setCreator(QStringLiteral("Gravik"));
+    if (!pdf.setPageLayout(setup.layout))
+        return fail(error, QStringLiteral("не удалось разметить лист A4"));
+    pdf.setFullPage(false); // the origin is the corner of the printable area
+    QString why;
+    if (!drawPage(pdf, fields, &why))
+        return fail(error, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why));
+    return true;
+}
+
+std::optional<PageSetup> defaultPrinterSetup(QString *printer, QString *error)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (printer)
+        *printer = info.printerName();
+    if (info.isNull() || info.printerName().isEmpty()) {
+        fail(error, QStringLiteral("в системе нет принтера по умолчанию"));
+        return std::nullopt;
+    }
+    if (!takesA4(info.supportedPageSizes())) {
+        fail(error, QStringLiteral("принтер не печатает на листах A4"));
+        return std::nullopt;
+    }
+    // The printer's own unprintable edges for A4; Qt's default margins would
+    // move every field.
+    QPrinter device(info, QPrinter::HighResolution);
+    device.setPageSize(QPageSize(QPageSize::A4));
+    QPageLayout reported = device.pageLayout();
+    reported.setUnits(QPageLayout::Point);
+    PageSetup setup;
+    setup.layout = a4Layout(reported.minimumMargins());
+    const int dpi = device.resolution();
+    setup.resolution = dpi >= kMinResolution ? dpi : kFallbackResolution;
+    return setup;
+}
+
+int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error)
+{
+    const qsizetype slash = printer.indexOf(QLatin1Char('/'));
+    const QByteArray queue = (slash < 0 ? printer : printer.left(slash)).toUtf8();
+    const QByteArray instance = slash < 0 ? QByteArray() : printer.mid(slash + 1).toUtf8();
+
+    // An instance's own options first; ours win over them.
+    int count = 0;
+    cups_option_t *options = nullptr;
+    if (!instance.isEmpty()) {
+        if (cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), instance.constData())) {
+            for (int i = 0; i < dest->num_options; ++i)
+                count = cupsAddOption(dest->options[i].name, dest->options[i].value, count, &options);
+            cupsFreeDests(1, dest);
+        }
+    }
+    count = cupsAddOption("media", "A4", count, &options);
+    // The page is drawn to size: the print system must not fit it to the sheet.
+    count = cupsAddOption("print-scaling", "none", count, &options);
+    count = cupsAddOption("fit-to-page", "false", count, &options);
+
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(),
+                                   QFile::encodeName(pdfPath).constData(), title.toUtf8().constData(),
+                                   count, options);
+    cupsFreeOptions(count, options);
+    if (job == 0)
+        fail(error, QString::fromUtf8(cupsLastErrorString()));
+    return job;
+}
+
+Outcome printOnDefaultPrinter(const std::vector<page::FieldContent> &fields, const QString &title)
+{
+    Outcome out;
+    const auto setup = defaultPrinterSetup(&out.printer, &out.error);
+    if (!setup)
+        return out;
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/gravik-page-XXXXXX.pdf"));
+    if (!file.open()) {
+        out.error = QStringLiteral("не удалось создать временный файл %1: %2")
+                        .arg(QDir::toNativeSeparators(file.fileTemplate()), file.errorString());
+        return out;
+    }
+    file.close();
+    if (!writePdf(file.fileName(), *setup, fields, &out.error))
+        return out;
+    out.job = submitPdf(out.printer, file.fileName(), title, &out.error);
+    out.ok = out.job != 0;
+    return out;
+}
+
+} // namespace gravik::printing

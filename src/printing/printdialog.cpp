@@ -1,0 +1,167 @@
+#include "printing/printdialog.h"
+
+#include "app/windowregistry.h"
+#include "core/programdir.h"
+#include "core/textfile.h"
+#include "core/twips.h"
+#include "editor/blankard.h"
+#include "editor/hoverrouter.h"
+#include "editor/imagebutton.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace gravik {
+
+namespace {
+
+const QColor kBackground(200, 227, 251);
+const QColor kDarkRed(128, 0, 0);
+
+QLabel *label(QWidget *parent, const char *name, int l, int t, int w, int h, double pt,
+              Qt::Alignment align, const QColor &color, const QString &text = {})
+{
+    auto *lab = new QLabel(parent);
+    lab->setObjectName(QString::fromLatin1(name));
+    lab->setTextFormat(Qt::PlainText); // a pupil's name is never markup
+    lab->setText(text);
+    lab->setGeometry(twips::toScreen(l, t, w, h));
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setPointSizeF(pt);
+    f.setBold(true);
+    lab->setFont(f);
+    lab->setAlignment(align | Qt::AlignTop);
+    lab->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette pal = lab->palette();
+    pal.setColor(QPalette::WindowText, color);
+    lab->setPalette(pal);
+    return lab;
+}
+
+using Pic = HoverRule::Picture;
+
+HoverTable printHoverTable()
+{
+    return {
+        {"Image1", {{"Image1", Pic::Highlighted}, {"Image4", Pic::Normal}}},
+        {"Image4", {{"Image1", Pic::Normal}, {"Image4", Pic::Highlighted}}},
+        {"Print1", {{"Image1", Pic::Normal}, {"Image4", Pic::Normal}}},
+    };
+}
+
+} // namespace
+
+PrintDialog::PrintDialog(Blankard &main, PagePrinter printer)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(&main),
+      m_printer(printer ? std::move(printer) : PagePrinter(printing::printOnDefaultPrinter))
+{
+    setObjectName(QStringLiteral("Print1"));
+    m_language.setObjectName(QStringLiteral("Text1"));
+    setWindowTitle(QStringLiteral("Печать данных"));
+    setFixedSize(twips::toScreen(0, 0, 6450, 2160).size());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+
+    m_name = label(this, "Label1", 120, 120, 6255, 615, 14.25, Qt::AlignHCenter, kDarkRed);
+    label(this, "Label2", 240, 840, 2295, 375, 12, Qt::AlignLeft, Qt::black,
+          QStringLiteral("Под номером"));
+    m_number = label(this, "Label3", 2640, 720, 1815, 495, 20.25, Qt::AlignLeft, kDarkRed);
+
+    auto *print = new ImageButton(QStringLiteral("Image1"), QStringLiteral("tick"), this);
+    print->placeAt(4920, 1440);
+    print->setToolTip(QStringLiteral("Печать"));
+    auto *cancelButton = new ImageButton(QStringLiteral("Image4"), QStringLiteral("cross"), this);
+    cancelButton->placeAt(5760, 1440);
+    cancelButton->setToolTip(QStringLiteral("Отмена"));
+    connect(print, &ImageButton::clicked, this, &PrintDialog::printPage);
+    connect(cancelButton, &ImageButton::clicked, this, &PrintDialog::cancel);
+
+    new HoverRouter(this, printHoverTable());
+
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void PrintDialog::creationStep()
+{
+    // A missing or empty file leaves the code unset; the language reports it.
+    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+        m_language.setText(*code);
+}
+
+void PrintDialog::fill()
+{
+    if (!m_main)
+        return;
+    auto text = [this](const char *box) { return m_main->box(QString::fromLatin1(box))->text(); };
+    m_name->setText(text("Text1") + QLatin1Char(' ') + text("Text2") + QLatin1Char(' ') + text("Text3"));
+    m_number->setText(text("Text12"));
+}
+
+ImageButton *PrintDialog::button(const QString &name) const
+{
+    return findChild<ImageButton *>(name, Qt::FindDirectChildrenOnly);
+}
+
+QString PrintDialog::jobTitle() const
+{
+    const QString who = m_name->text().simplified();
+    return who.isEmpty() ? QStringLiteral("Аттестат") : QStringLiteral("Аттестат: %1").arg(who);
+}
+
+bool PrintDialog::printPage()
+{
+    if (!m_main)
+        return false;
+    // The selection highlight is not part of the certificate; it stays off.
+    m_main->resetFieldColours();
+    QFrame *panel = m_main->panel();
+    panel->hide();
+    m_last = m_printer(m_main->pageContent(), jobTitle());
+    panel->show();
+    if (!m_last.ok)
+        reportFailure(m_last);
+    emit pagePrinted(m_last);
+    return m_last.ok;
+}
+
+void PrintDialog::cancel()
+{
+    hide();
+}
+
+void PrintDialog::reportFailure(const printing::Outcome &outcome)
+{
+    hide();
+    const QString text =
+        outcome.printer.isEmpty()
+            ? QStringLiteral("Страница не напечатана: %1.").arg(outcome.error)
+            : QStringLiteral("Страница не напечатана на принтере «%1»: %2.").arg(outcome.printer, outcome.error);
+    // Not modal on the stack: the print handler returns, the operator reads
+    // the message over the main window.
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, m_main);
+    box->setObjectName(QStringLiteral("PrintError"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer)
+{
+    registry.setFactory(
+        WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); },
+        [](QWidget *w) { static_cast<PrintDialog *>(w)->creationStep(); });
+    // Runs before the button's own connection (made later by setRegistry) shows
+    // the dialog: a first click creates it here, then fills it.
+    QObject::connect(main.button(QStringLiteral("Image5")), &ImageButton::clicked, &registry, [&registry] {
+        if (auto *d = registry.get<PrintDialog>(WindowKind::Print))
+            d->fill();
+    });
+}
+
+} // namespace gravik

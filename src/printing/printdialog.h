@@ -1,0 +1,75 @@
+#pragma once
+
+#include "i18n/languagecode.h"
+#include "printing/pageoutput.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+
+namespace gravik {
+
+class Blankard;
+class ImageButton;
+class WindowRegistry;
+
+// The print dialog "Print1": shows whose certificate is about to be printed
+// and sends the main window's page to the default printer. Modeless; Cancel
+// hides it, its close box destroys it.
+class PrintDialog : public QWidget
+{
+    Q_OBJECT
+public:
+    // Prints the page; the default sends it to the system's default printer.
+    using PagePrinter =
+        std::function<printing::Outcome(const std::vector<page::FieldContent> &, const QString &title)>;
+
+    explicit PrintDialog(Blankard &main, PagePrinter printer = {});
+
+    // Creation step: line 1 of data/lang.txt into the language code.
+    void creationStep();
+
+    // Takes the pupil's name (Text1 Text2 Text3) and number (Text12) from the
+    // main window; they are not followed afterwards.
+    void fill();
+
+    // The page output (Image1). False when it failed; the dialog is then hidden
+    // and a message names the printer and the error.
+    bool printPage();
+
+    // Image4: hides the dialog, keeping it and its texts.
+    void cancel();
+
+    LanguageCode &languageCode() { return m_language; }
+    QLabel *nameLabel() const { return m_name; }
+    QLabel *numberLabel() const { return m_number; }
+    ImageButton *button(const QString &name) const;
+
+    // The job title the page goes out under.
+    QString jobTitle() const;
+
+    const printing::Outcome &lastOutcome() const { return m_last; }
+
+signals:
+    void pagePrinted(const gravik::printing::Outcome &outcome);
+
+private:
+    void reportFailure(const printing::Outcome &outcome);
+
+    QPointer<Blankard> m_main;
+    PagePrinter m_printer;
+    LanguageCode m_language{this};
+    QLabel *m_name = nullptr;
+    QLabel *m_number = nullptr;
+    printing::Outcome m_last;
+};
+
+// Registers the dialog with the registry and fills it on every click of the
+// main window's print button, before the button shows it. Call before
+// Blankard::setRegistry, whose own connection shows the window.
+void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer = {});
+
+} // namespace gravik
