@@ -6,12 +6,13 @@
 #   cups-fixture.sh cleanup  removes the queues, puts the default back and
 #                            stops cupsd if setup started it.
 # Job N of queue Q lands in /var/spool/gravik-capture/Q/job-N.pdf (its title in
-# job-N.title). Several test runs may share the server: each run registers
-# itself (by its ctest process) and the last one to leave takes it down.
+# job-N.title, its options in job-N.options). Several test runs may share the
+# server: each run registers itself (by its ctest process) and the last one to
+# leave takes it down.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-capture_root=/var/spool/gravik-capture
+capture_root=${GRAVIK_CAPTURE_ROOT:-/var/spool/gravik-capture}
 backend=/usr/lib/cups/backend/capture
 state=$capture_root/.fixture
 queues=(gravik-test gravik-test2)
@@ -39,6 +40,8 @@ prune_holders() {
     done
 }
 
+is_our_cupsd() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = cupsd ]; }
+
 holders_left() { compgen -G "$state/holders/*" >/dev/null; }
 
 setup() {
@@ -49,23 +52,33 @@ setup() {
     done
     mkdir -p "$state/holders"
     prune_holders
-    if ! holders_left; then
-        # First user: remember what we change so the last one can put it back.
-        rm -rf "$state/started-cupsd" "$state/saved"
-        mkdir -p "$state/saved"
+    # What the first user finds is what the last one puts back; a run that
+    # ended without its cleanup leaves its record for the next one to finish.
+    if [ ! -d "$state/saved" ]; then
+        mkdir -p "$state/saved.new"
         local f
         for f in "${option_files[@]}"; do
             if [ -f "$f" ]; then
-                cp -p "$f" "$state/saved/$(echo "$f" | tr / _)"
+                cp -p "$f" "$state/saved.new/$(echo "$f" | tr / _)"
             fi
         done
+        mv "$state/saved.new" "$state/saved"
     fi
+    if [ -f "$state/started-cupsd" ] && ! is_our_cupsd "$(cat "$state/started-cupsd")"; then
+        rm -f "$state/started-cupsd"
+    fi
+    local first=1
+    holders_left && first=0
     touch "$state/holders/$PPID"
 
     install -m 755 "$here/capture" "$backend"
     for q in "${queues[@]}"; do
         mkdir -p "$capture_root/$q"
         chmod 1777 "$capture_root/$q"
+        # Job numbers can start again with a new server: no old job may pass for a new one.
+        if [ "$first" -eq 1 ]; then
+            rm -f "$capture_root/$q"/job-* "$capture_root/$q"/.job-*
+        fi
     done
 
     if ! running; then
@@ -110,7 +123,7 @@ cleanup() {
     if [ -f "$state/started-cupsd" ]; then
         local pid
         pid=$(cat "$state/started-cupsd")
-        if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ]; then
+        if is_our_cupsd "$pid"; then
             kill "$pid"
             for _ in $(seq 1 50); do
                 kill -0 "$pid" 2>/dev/null || break
