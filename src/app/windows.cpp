@@ -7,6 +7,8 @@
 #include "printing/printdialog.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
+#include "students/bazawindow.h"
+#include "students/pupilchooser.h"
 
 namespace gravik {
 
@@ -31,6 +33,12 @@ void registerWindows(WindowRegistry &registry, Blankard &main)
 
     // Print dialog: filled on every click of the print button, before it shows.
     registerPrintDialog(registry, main);
+
+    // Student database: the window holds the grid; the chooser fills the pupil list from it.
+    registry.setFactory(
+        WindowKind::Baza, [] { return new BazaWindow; },
+        [](QWidget *w) { static_cast<BazaWindow *>(w)->creationStep(); });
+    PupilChooser::attach(main, registry, steps);
 
     main.setStartupSteps(steps);
     main.setRegistry(&registry);

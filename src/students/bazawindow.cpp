@@ -211,11 +211,13 @@ QSize BazaWindow::outerSizeTwips() const
 void BazaWindow::setOuterWidthTwips(int w)
 {
     resize(std::max(1, twips::toPixels(w - FrameWidthTwips, twips::screenDpiX())), height());
+    fitGrid(); // a hidden window gets its resize event only when shown
 }
 
 void BazaWindow::setOuterHeightTwips(int h)
 {
     resize(width(), std::max(1, twips::toPixels(h - FrameHeightTwips, twips::screenDpiY())));
+    fitGrid();
 }
 
 void BazaWindow::fitGrid()

@@ -1,0 +1,492 @@
+#include "dialogfakes.h"
+
+#include "core/twips.h"
+#include "editor/imagebutton.h"
+#include "students/spreadsheetml.h"
+#include "students/spreadsheetview.h"
+#include "students/workbookmodel.h"
+#include "support/programfolder.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace gravik;
+
+namespace {
+
+const QString kFixture = QStringLiteral(GRAVIK_FIXTURES_DIR "/libreoffice/Baza.xml");
+
+QByteArray fixtureBytes()
+{
+    QFile f(kFixture);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The window as the registry gives it to any user of the grid.
+BazaWindow *baza(WindowRegistry &r) { return r.get<BazaWindow>(WindowKind::Baza); }
+
+void edit(BazaWindow *w, int row, int column, const QString &text)
+{
+    WorkbookModel *m = w->model();
+    QVERIFY(m->setData(m->index(row - 1, column - 1), text));
+}
+
+// Closes with the close box; a closed window is gone before the next use.
+bool closeWindow(QWidget *w)
+{
+    const bool closed = w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return closed;
+}
+
+// Answers the next modal message box by clicking the button with this text,
+// after noting what it showed.
+void answerNextBox(const QString &button, QString *seen)
+{
+    QTimer::singleShot(0, [button, seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QStringList buttons;
+        QAbstractButton *target = nullptr;
+        for (QAbstractButton *b : box->buttons()) {
+            buttons << b->text().remove(u'&');
+            if (b->text().remove(u'&') == button)
+                target = b;
+        }
+        *seen = box->windowTitle() + '|' + box->text() + '|' + buttons.join(u',');
+        if (target)
+            target->click();
+    });
+}
+
+} // namespace
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void createdHiddenWithTheFile();
+    void sizeFromTheDataFiles();
+    void gridFollowsTheWindow();
+    void closingStoresTheSize();
+    void saving();
+    void importing();
+    void unsavedWorkIsOfferedOnce();
+    void brokenDatabaseIsToldOnceAndKept();
+    void headerCells();
+    void hoverPictures();
+    void standardDialogs();
+};
+
+void WindowTest::createdHiddenWithTheFile()
+{
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"), fixtureBytes());
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    QString codeAtLoad;
+    connect(&registry, &WindowRegistry::registered, this, [&](WindowKind, QWidget *w) {
+        // The language arrives after the file: its change sees the loaded grid.
+        connect(&static_cast<BazaWindow *>(w)->languageCode(), &LanguageCode::changed, w, [&, w](const QString &c) {
+            codeAtLoad = c + ':' + static_cast<BazaWindow *>(w)->model()->cellText(3, 1);
+        });
+    });
+
+    BazaWindow *w = baza(registry);
+    QVERIFY(w);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->objectName(), QStringLiteral("Baza"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("База учеников"));
+    QCOMPARE(w->palette().color(QPalette::Window), QColor(200, 227, 251));
+    QCOMPARE(w->databasePath(), dir.file(QStringLiteral("Baza.xml")));
+    QCOMPARE(w->model()->cellText(3, 9), QStringLiteral("20417"));
+    QCOMPARE(codeAtLoad, QStringLiteral("Rus:Жаксыбеков"));
+    QCOMPARE(w->languageCode().text(), QStringLiteral("Rus"));
+    QVERIFY(fakes.messages.isEmpty());
+
+    auto *save = w->findChild<ImageButton *>(QStringLiteral("Image1"));
+    auto *import = w->findChild<ImageButton *>(QStringLiteral("Image2"));
+    QVERIFY(save && import);
+    QCOMPARE(save->toolTip(), QStringLiteral("Сохранить"));
+    QCOMPARE(import->toolTip(), QStringLiteral("Импортировать"));
+    QCOMPARE(save->icon(), QStringLiteral("save"));
+    QCOMPARE(import->icon(), QStringLiteral("import"));
+    QCOMPARE(save->pos(), twips::toScreen(240, 120, 0, 0).topLeft());
+    QCOMPARE(import->pos(), twips::toScreen(840, 120, 0, 0).topLeft());
+    QCOMPARE(w->findChild<SpreadsheetView *>(QStringLiteral("Spreadsheet1")), w->spreadsheet());
+    QCOMPARE(w->spreadsheet()->pos(), twips::toScreen(0, 840, 0, 0).topLeft());
+    // The same window for every later use.
+    QCOMPARE(baza(registry), w);
+
+    // No language file: the code stays unset.
+    QFile::remove(dir.file(QStringLiteral("data/lang.txt")));
+    delete w;
+    w = baza(registry);
+    QCOMPARE(w->languageCode().text(), QString());
+    QVERIFY(fakes.messages.isEmpty());
+}
+
+void WindowTest::sizeFromTheDataFiles()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+
+    // As shipped: the client area as built, the grid filling its width.
+    BazaWindow *w = baza(registry);
+    QCOMPARE(w->outerSizeTwips(), QSize(15985, 10685));
+    QCOMPARE(w->size(), twips::toScreen(0, 0, 15735, 10170).size());
+    QCOMPARE(w->spreadsheet()->size(), twips::toScreen(0, 0, 15735, 9255).size());
+    delete w;
+
+    // W x H gives the window W x H and the grid (W - 250) x (H - 1430).
+    dir.write(QStringLiteral("data/pw.txt"), "12250\r\n");
+    dir.write(QStringLiteral("data/ph.txt"), "9515\r\nignored\r\n");
+    w = baza(registry);
+    QCOMPARE(w->outerSizeTwips(), QSize(12250, 9515));
+    QCOMPARE(w->spreadsheet()->size(), twips::toScreen(0, 0, 12000, 8085).size());
+    delete w;
+
+    // Missing, empty or not a number: the built-in size for that side.
+    const std::pair<QByteArray, QByteArray> bad[] = {{"", "9515"}, {"abc", "9515"}, {"-300", "9515"}, {"12250", "12.5"}};
+    for (const auto &[pw, ph] : bad) {
+        dir.write(QStringLiteral("data/pw.txt"), pw);
+        dir.write(QStringLiteral("data/ph.txt"), ph);
+        w = baza(registry);
+        const QSize expected(pw == "12250" ? 12250 : 15985, ph == "9515" ? 9515 : 10685);
+        QCOMPARE(w->outerSizeTwips(), expected);
+        delete w;
+    }
+    QFile::remove(dir.file(QStringLiteral("data/pw.txt")));
+    QFile::remove(dir.file(QStringLiteral("data/ph.txt")));
+    w = baza(registry);
+    QCOMPARE(w->outerSizeTwips(), QSize(15985, 10685));
+    QVERIFY(fakes.messages.isEmpty());
+}
+
+void WindowTest::gridFollowsTheWindow()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const QSize px = twips::toScreen(0, 0, 9000, 6000).size();
+    w->resize(px);
+    QCOMPARE(w->spreadsheet()->size(), QSize(px.width(), px.height() - twips::toScreen(0, 0, 0, 915).height()));
+    QCOMPARE(w->spreadsheet()->pos(), twips::toScreen(0, 840, 0, 0).topLeft());
+
+    // Lower than the grid's margin: the grid keeps its last size.
+    const QSize before = w->spreadsheet()->size();
+    w->resize(px.width() + 100, twips::toScreen(0, 0, 0, 600).height());
+    QCOMPARE(w->spreadsheet()->size(), before);
+    QVERIFY(!w->spreadsheet()->setSizeTwips(-1, 100));
+    QVERIFY(!w->spreadsheet()->setSizeTwips(100, -1));
+    QCOMPARE(w->spreadsheet()->size(), before);
+    w->resize(px);
+    QCOMPARE(w->spreadsheet()->size(), before);
+    delete w;
+}
+
+void WindowTest::closingStoresTheSize()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    w->setOuterWidthTwips(12250);
+    w->setOuterHeightTwips(9515);
+    QVERIFY(closeWindow(w));
+    QVERIFY(!registry.existing(WindowKind::Baza));
+    QCOMPARE(dir.read(QStringLiteral("data/pw.txt")), QByteArray("12250\r\n"));
+    QCOMPARE(dir.read(QStringLiteral("data/ph.txt")), QByteArray("9515\r\n"));
+    QCOMPARE(fakes.questions, 0);
+
+    // The next use reads them back.
+    w = baza(registry);
+    QCOMPARE(w->outerSizeTwips(), QSize(12250, 9515));
+
+    // A size that cannot be written is told, naming the file.
+    QFile::remove(dir.file(QStringLiteral("data/pw.txt")));
+    QDir().mkpath(dir.file(QStringLiteral("data/pw.txt")));
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.messages.size(), 1);
+    QVERIFY2(fakes.messages[0].contains(QStringLiteral("pw.txt")), qPrintable(fakes.messages[0]));
+    QCOMPARE(dir.read(QStringLiteral("data/ph.txt")), QByteArray("9515\r\n"));
+}
+
+void WindowTest::saving()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    edit(w, 3, 1, QStringLiteral("Ким"));
+    edit(w, 3, 3, QStringLiteral("Ли"));
+    QVERIFY(w->hasUnsavedChanges());
+
+    // Image1 saves; no message on success.
+    QTest::mouseClick(w->findChild<ImageButton *>(QStringLiteral("Image1")), Qt::LeftButton);
+    QVERIFY(!w->hasUnsavedChanges());
+    QVERIFY(fakes.messages.isEmpty());
+    auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
+    QVERIFY(saved);
+    QCOMPARE(saved->active()->text(3, 1), QStringLiteral("Ким"));
+    QCOMPARE(saved->active()->text(1, 1), QStringLiteral("ФИО левая сторона"));
+
+    // A file that cannot be replaced: the message, and the grid keeps its work.
+    edit(w, 4, 1, QStringLiteral("Пак"));
+    QFile::remove(dir.file(QStringLiteral("Baza.xml")));
+    QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
+    QVERIFY(!w->save());
+    QCOMPARE(fakes.messages,
+             QStringList{QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку")});
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(w->model()->cellText(4, 1), QStringLiteral("Пак"));
+}
+
+void WindowTest::importing()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    const QByteArray original = dir.read(QStringLiteral("Baza.xml"));
+    dir.write(QStringLiteral("import.xml"), fixtureBytes());
+    dir.write(QStringLiteral("broken.xml"), "<Workbook>\n<Worksheet>\n");
+
+    BazaWindow *w = baza(registry);
+    auto *image2 = w->findChild<ImageButton *>(QStringLiteral("Image2"));
+
+    // No file chosen: nothing changes.
+    QTest::mouseClick(image2, Qt::LeftButton);
+    QVERIFY(!w->hasUnsavedChanges());
+    QCOMPARE(w->model()->cellText(3, 1), QString());
+
+    // A file that does not parse: the import is abandoned, the operator told why.
+    edit(w, 3, 1, QStringLiteral("своё"));
+    w->model()->setModified(false);
+    fakes.files = {dir.file(QStringLiteral("broken.xml"))};
+    QTest::mouseClick(image2, Qt::LeftButton);
+    QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("своё"));
+    QVERIFY(!w->hasUnsavedChanges());
+    QCOMPARE(fakes.messages.size(), 1);
+    QVERIFY2(fakes.messages[0].contains(QStringLiteral("broken.xml, строка 2")), qPrintable(fakes.messages[0]));
+
+    // Import: the grid takes the workbook, Baza.xml stays until Save.
+    fakes.files = {dir.file(QStringLiteral("import.xml"))};
+    QTest::mouseClick(image2, Qt::LeftButton);
+    QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("Жаксыбеков"));
+    QCOMPARE(w->model()->cellText(1, 1), QStringLiteral("ФИО левая сторона"));
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
+
+    // ...then closed without saving: the next use shows the database as it was.
+    fakes.saveAnswer = false;
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
+    w = baza(registry);
+    QCOMPARE(w->model()->cellText(3, 1), QString());
+
+    // Import, then Save: Baza.xml holds the imported workbook.
+    fakes.files = {dir.file(QStringLiteral("import.xml"))};
+    QVERIFY(w->importFile());
+    QVERIFY(w->save());
+    const auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
+    const auto imported = spreadsheetml::readFile(kFixture);
+    QVERIFY(saved && imported);
+    for (int r = 1; r <= 7; ++r)
+        for (int c = 1; c <= 10; ++c)
+            QCOMPARE(saved->active()->text(r, c), imported->active()->text(r, c));
+    QCOMPARE(saved->active()->cell(3, 9)->type, CellType::Number);
+    QCOMPARE(saved->active()->rowHeight(6), imported->active()->rowHeight(6));
+}
+
+void WindowTest::unsavedWorkIsOfferedOnce()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    const QByteArray original = dir.read(QStringLiteral("Baza.xml"));
+
+    // Nothing to save: nothing asked.
+    QVERIFY(closeWindow(baza(registry)));
+    baza(registry)->offerSaveBeforeExit();
+    QCOMPARE(fakes.questions, 0);
+
+    // "Не сохранять": the file stays as it was.
+    BazaWindow *w = baza(registry);
+    edit(w, 3, 1, QStringLiteral("Ким"));
+    fakes.saveAnswer = false;
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
+
+    // "Сохранить": saved, then closed.
+    w = baza(registry);
+    edit(w, 3, 1, QStringLiteral("Пак"));
+    fakes.saveAnswer = true;
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.questions, 2);
+    QCOMPARE(baza(registry)->model()->cellText(3, 1), QStringLiteral("Пак"));
+
+    // The save fails: the message, and the window stays with the work in it.
+    w = baza(registry);
+    edit(w, 3, 1, QStringLiteral("Ли"));
+    QFile::remove(dir.file(QStringLiteral("Baza.xml")));
+    QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
+    QVERIFY(!closeWindow(w));
+    QCOMPARE(fakes.questions, 3);
+    QCOMPARE(fakes.messages.size(), 1);
+    QVERIFY(fakes.messages[0].startsWith(QStringLiteral("Ошибка|")));
+    QCOMPARE(registry.existing(WindowKind::Baza), w);
+    QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("Ли"));
+
+    // The program's end asks once and saves on "Сохранить".
+    QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
+    w->offerSaveBeforeExit();
+    QCOMPARE(fakes.questions, 4);
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
+    w->offerSaveBeforeExit(); // saved now: nothing more to ask
+    QCOMPARE(fakes.questions, 4);
+}
+
+void WindowTest::brokenDatabaseIsToldOnceAndKept()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    const QByteArray broken = "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">\n"
+                              "<Worksheet><Table><Row><Cell>\n</Table>";
+    dir.write(QStringLiteral("Baza.xml"), broken);
+
+    BazaWindow *w = baza(registry);
+    QCOMPARE(fakes.messages.size(), 1);
+    const QString &m = fakes.messages[0];
+    QVERIFY2(m.startsWith(QStringLiteral("База учеников|")), qPrintable(m));
+    QVERIFY2(m.contains(QDir::toNativeSeparators(dir.file(QStringLiteral("Baza.xml"))) + QStringLiteral(", строка 4, столбец 1")),
+             qPrintable(m));
+    // The built-in content, an empty chooser, and the file left alone.
+    QCOMPARE(w->model()->cellText(1, 1), QStringLiteral("ФИО левая сторона"));
+    QCOMPARE(w->model()->cellText(3, 1), QString());
+    QVERIFY(!w->hasUnsavedChanges());
+    QVERIFY(closeWindow(w));
+    QCOMPARE(dir.read(QStringLiteral("Baza.xml")), broken);
+    QCOMPARE(fakes.questions, 0);
+
+    // The same failure again is not told again.
+    baza(registry);
+    QCOMPARE(fakes.messages.size(), 1);
+    delete registry.existing(WindowKind::Baza);
+
+    // A missing file is told too.
+    QFile::remove(dir.file(QStringLiteral("Baza.xml")));
+    baza(registry);
+    QCOMPARE(fakes.messages.size(), 2);
+    QVERIFY(fakes.messages[1].contains(QStringLiteral("не найден")));
+    QVERIFY(!QFile::exists(dir.file(QStringLiteral("Baza.xml"))));
+}
+
+void WindowTest::headerCells()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    bool ok = false;
+    QVERIFY(QMetaObject::invokeMethod(w, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
+                                      Q_ARG(QString, QStringLiteral("G1")), Q_ARG(QString, QStringLiteral("Бас јріптері"))));
+    QVERIFY(ok);
+    QCOMPARE(w->model()->cellText(1, 7), QStringLiteral("Бас јріптері"));
+    QVERIFY(!w->hasUnsavedChanges());
+
+    // Written header cells are saved with the grid.
+    QVERIFY(w->save());
+    QCOMPARE(spreadsheetml::readFile(w->databasePath())->active()->text(1, 7), QStringLiteral("Бас јріптері"));
+
+    // No sheet "Sheet1": nothing written.
+    dir.write(QStringLiteral("other.xml"),
+              "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+              "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"><Worksheet ss:Name=\"Лист1\"><Table>"
+              "<Row><Cell><Data ss:Type=\"String\">свой</Data></Cell></Row></Table></Worksheet></Workbook>");
+    QVERIFY(w->importFrom(dir.file(QStringLiteral("other.xml"))));
+    QVERIFY(!w->writeSheet1Cell(QStringLiteral("A1"), QStringLiteral("Фамилия")));
+    QCOMPARE(w->model()->cellText(1, 1), QStringLiteral("свой"));
+}
+
+void WindowTest::hoverPictures()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto *image1 = w->findChild<ImageButton *>(QStringLiteral("Image1"));
+    auto *image2 = w->findChild<ImageButton *>(QStringLiteral("Image2"));
+    auto moveTo = [w](QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    moveTo(image1->geometry().center());
+    QVERIFY(image1->highlighted());
+    QVERIFY(!image2->highlighted());
+    moveTo(image2->geometry().center());
+    QVERIFY(!image1->highlighted());
+    QVERIFY(image2->highlighted());
+    moveTo(twips::toScreen(1800, 300, 0, 0).topLeft()); // the background
+    QVERIFY(!image1->highlighted());
+    QVERIFY(!image2->highlighted());
+    moveTo(image2->geometry().center());
+    QTest::mousePress(image2, Qt::LeftButton);
+    QVERIFY(!image2->highlighted());
+    QTest::mouseRelease(image2, Qt::LeftButton, {}, QPoint(-5, -5)); // released off the button: no import
+    QVERIFY(!w->hasUnsavedChanges());
+    delete w;
+}
+
+void WindowTest::standardDialogs()
+{
+    const BazaWindow::Dialogs d = BazaWindow::standardDialogs();
+    QString seen;
+    answerNextBox(QStringLiteral("Не сохранять"), &seen);
+    QVERIFY(!d.askSave(nullptr));
+    QCOMPARE(seen, QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять"));
+    answerNextBox(QStringLiteral("Сохранить"), &seen);
+    QVERIFY(d.askSave(nullptr));
+
+    answerNextBox(QStringLiteral("OK"), &seen);
+    d.message(nullptr, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
+    QCOMPARE(seen, QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку|OK"));
+
+    // The question cannot be closed unanswered.
+    QTimer::singleShot(0, [&seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        box->close();
+        QTest::keyClick(box, Qt::Key_Escape);
+        seen = box->isVisible() ? QStringLiteral("still open") : QStringLiteral("closed");
+        box->buttons().first()->click();
+    });
+    QVERIFY(d.askSave(nullptr));
+    QCOMPARE(seen, QStringLiteral("still open"));
+}
+
+QTEST_MAIN(WindowTest)
+#include "test_window.moc"
