@@ -139,10 +139,13 @@ void PrintDialog::cancel()
 void PrintDialog::reportFailure(const printing::Outcome &outcome)
 {
     hide();
+    QString why = outcome.error.trimmed();
+    while (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
     const QString text =
         outcome.printer.isEmpty()
-            ? QStringLiteral("Страница не напечатана: %1.").arg(outcome.error)
-            : QStringLiteral("Страница не напечатана на принтере «%1»: %2.").arg(outcome.printer, outcome.error);
+            ? QStringLiteral("Страница не напечатана: %1.").arg(why)
+            : QStringLiteral("Страница не напечатана на принтере «%1»: %2.").arg(outcome.printer, why);
     // Not modal on the stack: the print handler returns, the operator reads
     // the message over the main window.
     auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, m_main);
