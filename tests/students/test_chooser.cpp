@@ -1,0 +1,283 @@
+#include "dialogfakes.h"
+
+#include "app/windows.h"
+#include "core/certificatefields.h"
+#include "core/cp1251.h"
+#include "editor/blankard.h"
+#include "editor/fieldlabel.h"
+#include "editor/imagebutton.h"
+#include "students/pupilchooser.h"
+#include "students/spreadsheetml.h"
+#include "students/studentdatabase.h"
+#include "students/workbookmodel.h"
+#include "support/programfolder.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+using namespace gravik;
+
+namespace {
+
+const QStringList kBoxes = {"Text1", "Text2", "Text3", "Text13", "Text14", "Text15", "Text7", "Text18", "Text12"};
+
+int stateLine(const char *box) { return int(stateFileBoxes().indexOf(QString::fromLatin1(box))) + 1; }
+
+// A database file with these pupil rows from row 3.
+QByteArray database(const std::vector<QStringList> &rows, const QString &lastHeader = {})
+{
+    Workbook b = studentdb::builtIn();
+    if (!lastHeader.isEmpty())
+        b.sheets[0].setText(2, 9, lastHeader);
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            b.sheets[0].setText(int(r) + 3, c + 1, rows[r][c],
+                                c == 8 && plainDecimal(rows[r][c]) ? CellType::Number : CellType::String);
+    return spreadsheetml::write(b);
+}
+
+QStringList pupil(const QString &a, const QString &b, const QString &c, const QString &reg)
+{
+    return {a, b, c, a + "-R", b + "-R", c + "-R", "Оспанова Г.К.", "Г.Ќ. Оспанова", reg};
+}
+
+// The main window wired to the database as the program does it.
+struct Rig {
+    WindowRegistry registry;
+    Blankard main{[] { return QStringList{"Times New Roman"}; }};
+    Rig()
+    {
+        registerBaza(registry);
+        registry.setMainWindow(&main);
+        Blankard::StartupSteps steps;
+        PupilChooser::attach(main, registry, steps);
+        main.setStartupSteps(steps);
+        main.setRegistry(&registry);
+    }
+    bool start()
+    {
+        QString error;
+        const bool ok = main.startUp(&error);
+        if (!ok)
+            qWarning("%s", qPrintable(error));
+        return ok;
+    }
+    QComboBox *list() { return main.pupilList(); }
+    QString box(const QString &name) { return main.box(name)->text(); }
+    QStringList boxes()
+    {
+        QStringList out;
+        for (const QString &b : kBoxes)
+            out << box(b);
+        return out;
+    }
+    QStringList items()
+    {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->itemText(i);
+        return out;
+    }
+    BazaWindow *baza() { return registry.existing<BazaWindow>(WindowKind::Baza); }
+};
+
+} // namespace
+
+class ChooserTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUpChoosesTheFirstPupil();
+    void emptyDatabaseKeepsTheStoredValues();
+    void choosingCopiesTheLastMatch();
+    void updateButtonSeesUnsavedEdits();
+    void endOfProgramOffersUnsavedWork();
+    void programWiring();
+};
+
+void ChooserTest::startUpChoosesTheFirstPupil()
+{
+    ProgramFolder dir;
+    QFile fixture(QStringLiteral(GRAVIK_FIXTURES_DIR "/libreoffice/Baza.xml"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    dir.write(QStringLiteral("Baza.xml"), fixture.readAll());
+    dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
+    dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+
+    QCOMPARE(rig.items(), (QStringList{"Жаксыбеков Нурсултан Абаевич", "Воронцова Елена Павловна", "Ли  Сергеевич",
+                                       "Тлеубаева Динара Ерлановна (вторая строка)"}));
+    QCOMPARE(rig.list()->currentIndex(), 0);
+    QCOMPARE(rig.boxes(), (QStringList{"Жаксыбеков", "Нурсултан", "Абаевич", "Жаќсыбеков", "Нўрсўлтан", "Абайўлы",
+                                       "Оспанова Г.К.", "Г.Ќ. Оспанова", "20417"}));
+    // The boxes pass the values on to the page.
+    QCOMPARE(rig.main.fieldLabel(fieldOfInputBox(QStringLiteral("Text1")))->text(), QStringLiteral("Жаксыбеков"));
+    // The database window was only touched: it exists, hidden.
+    QVERIFY(rig.baza());
+    QVERIFY(!rig.baza()->isVisible());
+    QVERIFY(rig.main.button(QStringLiteral("Image1"))->isEnabled());
+    QVERIFY(fakes.messages.isEmpty());
+
+    // A patronymic on two lines reaches its single-line box on one.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(rig.list(), Qt::Key_Down);
+    QCOMPARE(rig.list()->currentIndex(), 3);
+    QCOMPARE(rig.box(QStringLiteral("Text3")), QStringLiteral("Ерлановна (вторая строка)"));
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("20420"));
+    // An empty first name arrives as empty; the string registration number as it is.
+    QTest::keyClick(rig.list(), Qt::Key_Up);
+    QCOMPARE(rig.box(QStringLiteral("Text2")), QString());
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("№ 20419"));
+
+    // Typing into the list's text chooses nothing.
+    rig.list()->lineEdit()->setText(QStringLiteral("Воронцова Елена Павловна"));
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ли"));
+}
+
+void ChooserTest::emptyDatabaseKeepsTheStoredValues()
+{
+    ProgramFolder dir; // the shipped Baza.xml: headers only
+    dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
+    dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    QCOMPARE(rig.list()->count(), 0);
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Сохранённый"));
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("999"));
+
+    // A database that cannot be read: told once, the start-up goes on, the list stays empty.
+    dir.write(QStringLiteral("Baza.xml"), "<Workbook");
+    Rig broken;
+    QVERIFY(broken.start());
+    QCOMPARE(broken.list()->count(), 0);
+    QCOMPARE(broken.box(QStringLiteral("Text1")), QStringLiteral("Сохранённый"));
+    QCOMPARE(fakes.messages.size(), 1);
+    QTest::mouseClick(broken.main.button(QStringLiteral("Image1")), Qt::LeftButton);
+    QCOMPARE(fakes.messages.size(), 1);
+}
+
+void ChooserTest::choosingCopiesTheLastMatch()
+{
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"),
+              database({pupil("Ким", "Анна", "Ли", "125"), pupil("Пак", "Иван", "Ро", "2"),
+                        pupil("Ким", "Анна", "Ли", "126"), pupil("Цой", "Ан", "Ли", "4"),
+                        pupil("", "Без", "Фамилии", "5"), pupil("После", "Пропуска", "Фамилии", "6"),
+                        pupil("Нет", "Отчества", "", "7"), pupil("За", "Концом", "Списка", "8")}));
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    QCOMPARE(rig.items(), (QStringList{"Ким Анна Ли", "Пак Иван Ро", "Ким Анна Ли", "Цой Ан Ли", " Без Фамилии",
+                                       "После Пропуска Фамилии"}));
+    // The first entry's values are those of the lower of the equal rows.
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("126"));
+
+    auto choose = [&](int index) {
+        rig.list()->setCurrentIndex(index);
+        emit rig.list()->activated(index);
+    };
+    choose(1);
+    QCOMPARE(rig.boxes(), (QStringList{"Пак", "Иван", "Ро", "Пак-R", "Иван-R", "Ро-R", "Оспанова Г.К.",
+                                       "Г.Ќ. Оспанова", "2"}));
+    choose(2);
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("126"));
+    // Rows below the first empty surname are listed but never found.
+    choose(5);
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
+    choose(4);
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
+}
+
+void ChooserTest::updateButtonSeesUnsavedEdits()
+{
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"), database({pupil("Ким", "Анна", "Ли", "1")}));
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    WorkbookModel *m = rig.baza()->model();
+    QVERIFY(m->setData(m->index(2, 0), QStringLiteral("Кимова")));
+    QVERIFY(m->setData(m->index(3, 0), QStringLiteral("Пак")));
+    QVERIFY(m->setData(m->index(3, 2), QStringLiteral("Ро")));
+    QCOMPARE(rig.items(), QStringList{QStringLiteral("Ким Анна Ли")}); // until rebuilt
+
+    // Unsaved edits are what the update button sees; it chooses the first entry.
+    rig.main.box(QStringLiteral("Text1"))->setText(QStringLiteral("другое"));
+    QTest::mouseClick(rig.main.button(QStringLiteral("Image1")), Qt::LeftButton);
+    QCOMPARE(rig.items(), (QStringList{"Кимова Анна Ли", "Пак  Ро"}));
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Кимова"));
+
+    // The entry chosen before an edit no longer matches: nothing is copied.
+    QVERIFY(m->setData(m->index(2, 1), QStringLiteral("Алла")));
+    rig.main.box(QStringLiteral("Text1"))->setText(QStringLiteral("другое"));
+    emit rig.list()->activated(0);
+    QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("другое"));
+
+    // A closed database window is created again, from the file.
+    fakes.saveAnswer = false;
+    QVERIFY(rig.baza()->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!rig.baza());
+    QTest::mouseClick(rig.main.button(QStringLiteral("Image1")), Qt::LeftButton);
+    QVERIFY(rig.baza());
+    QCOMPARE(rig.items(), QStringList{QStringLiteral("Ким Анна Ли")});
+}
+
+void ChooserTest::endOfProgramOffersUnsavedWork()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    {
+        // Nothing unsaved: the end asks nothing.
+        Rig rig;
+        QVERIFY(rig.start());
+        rig.main.shutDown();
+        QCOMPARE(fakes.questions, 0);
+    }
+    const QByteArray pw = dir.read(QStringLiteral("data/pw.txt"));
+    Rig rig;
+    QVERIFY(rig.start());
+    rig.baza()->setOuterWidthTwips(9000);
+    WorkbookModel *m = rig.baza()->model();
+    QVERIFY(m->setData(m->index(2, 0), QStringLiteral("Ким")));
+    rig.main.close(); // the close box: state file, then the question, once
+    QCOMPARE(fakes.questions, 1);
+    rig.main.shutDown();
+    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ким"));
+    // The database window's own closing step does not run: its size is not stored.
+    QCOMPARE(dir.read(QStringLiteral("data/pw.txt")), pw);
+}
+
+void ChooserTest::programWiring()
+{
+    // The program's own registration: the start-up fills the list from Baza.xml.
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"),
+              database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
+    DialogFakes fakes;
+    WindowRegistry registry;
+    Blankard main([] { return QStringList{"Times New Roman"}; });
+    registerWindows(registry, main);
+    QString error;
+    QVERIFY2(main.startUp(&error), qPrintable(error));
+    QCOMPARE(main.pupilList()->count(), 2);
+    QCOMPARE(main.box(QStringLiteral("Text1"))->text(), QStringLiteral("Ким"));
+    auto *baza = registry.existing<BazaWindow>(WindowKind::Baza);
+    QVERIFY(baza);
+    QVERIFY(!baza->isVisible());
+    // The language read at creation has rewritten the header cells in Russian.
+    QCOMPARE(baza->languageCode().text(), QStringLiteral("Rus"));
+    QCOMPARE(baza->model()->cellText(2, 9), QStringLiteral("Регистрационный номер"));
+    QVERIFY(!baza->hasUnsavedChanges());
+    registry.destroyAll();
+}
+
+QTEST_MAIN(ChooserTest)
+#include "test_chooser.moc"
