@@ -5,6 +5,8 @@
 #include "i18n/notices.h"
 #include "i18n/translationeditor.h"
 #include "settings/settingswindow.h"
+#include "students/bazawindow.h"
+#include "students/workbookmodel.h"
 #include "support/programfolder.h"
 
 #include <QApplication>
@@ -117,6 +119,28 @@ private slots:
         p.registry.destroyAll(); // as main() does after the event loop
         QCOMPARE(p.dir.read("data/lang.txt"), QByteArray("Rus\r\n"));
         QCOMPARE(p.dir.read("data/languare.txt"), table);
+    }
+
+    void switchReachesTheDatabaseWindowAndThePrintDialog()
+    {
+        Program p;
+        p.dir.write("data/lang.txt", "Kaz\r\n");
+        QVERIFY(p.start());
+        auto *baza = p.registry.existing<BazaWindow>(WindowKind::Baza);
+        QVERIFY(baza); // made by the pupil list, in the stored language
+        QCOMPARE(baza->windowTitle(), QString::fromUtf8("Оќушылардыѕ мјліметтер базасы"));
+        QCOMPARE(baza->model()->cellText(1, 1), QString::fromUtf8("Толыќ аты-жґні сол жаєында"));
+        QVERIFY(!p.registry.existing(WindowKind::Print));
+
+        emit p.main.button("Image11")->clicked();
+        p.registry.existing(WindowKind::Settings)->findChild<QRadioButton *>("Option1")->setChecked(true);
+        QCOMPARE(baza->windowTitle(), QString::fromUtf8("База учеников"));
+        QCOMPARE(baza->model()->cellText(1, 4), QString::fromUtf8("ФИО правая сторона"));
+        QCOMPARE(baza->model()->cellText(2, 9), QString::fromUtf8("Регистрационный номер"));
+        QCOMPARE(baza->model()->cellText(1, 2), QString()); // B1 is not written
+        QWidget *print = p.registry.existing(WindowKind::Print);
+        QVERIFY(print && !print->isVisible());
+        QCOMPARE(print->windowTitle(), QString::fromUtf8("Печать данных"));
     }
 
     void aboutButtonShowsTheAboutWindow()
