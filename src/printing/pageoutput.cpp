@@ -10,6 +10,8 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
+
 namespace gravik::printing {
 
 namespace {
@@ -96,7 +98,12 @@ std::optional<PageSetup> defaultPrinterSetup(QString *printer, QString *error)
     reported.setUnits(QPageLayout::Point);
     PageSetup setup;
     setup.layout = a4Layout(reported.minimumMargins());
-    const int dpi = device.resolution();
+    // Qt keeps its own high resolution unless the driver offers it; take the
+    // driver's finest then.
+    int dpi = device.resolution();
+    const QList<int> offered = info.supportedResolutions();
+    if (!offered.isEmpty() && !offered.contains(dpi))
+        dpi = *std::max_element(offered.begin(), offered.end());
     setup.resolution = dpi >= kMinResolution ? dpi : kFallbackResolution;
     return setup;
 }

@@ -26,6 +26,18 @@ QString run(const QString &program, const QStringList &args)
     return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
 }
 
+// Adds a queue of this test on the capture backend, driven by a PPD of
+// tests/printing/cups; "" when it is there, else what lpadmin said.
+QString addQueue(const QString &name, const QString &ppd)
+{
+    const QString dir = captureDir(name);
+    QDir().mkpath(dir);
+    run("chmod", {"1777", dir});
+    const QString said = run("lpadmin", {"-p", name, "-E", "-v", "capture:" + dir, "-P",
+                                         QStringLiteral(GRAVIK_SOURCE_DIR "/tests/printing/cups/") + ppd});
+    return printers::names().contains(name) ? QString() : said;
+}
+
 // Waits for job N's document to reach the queue's folder.
 QString waitForJob(const QString &queue, int job)
 {
@@ -67,6 +79,11 @@ private slots:
     {
         QVERIFY2(QFileInfo(captureDir("gravik-test")).isDir(), "the cups_server fixture has not run");
         QCOMPARE(printers::defaultPrinter(), QString("gravik-test"));
+    }
+    void cleanupTestCase()
+    {
+        for (const char *q : {"gravik-test-margins", "gravik-test-letter"})
+            run("lpadmin", {"-x", q});
     }
     void cleanup()
     {
@@ -146,6 +163,66 @@ private slots:
         // The print system's own reason follows, ended once.
         QVERIFY(box->text().size() > 50);
         QVERIFY(!box->text().endsWith(".."));
+    }
+
+    // A driver that reports unprintable edges: the page starts at the corner
+    // of the area the printer reaches, and is drawn at its resolution.
+    void aPrintersOwnMarginsPlaceTheOrigin()
+    {
+        const QString added = addQueue("gravik-test-margins", "margins-a4.ppd");
+        QVERIFY2(added.isEmpty(), qPrintable(added));
+        QString error;
+        QVERIFY2(printers::setDefaultPrinter("gravik-test-margins", &error), qPrintable(error));
+        QString name;
+        const auto setup = printing::defaultPrinterSetup(&name, &error);
+        QVERIFY2(setup, qPrintable(error));
+        QCOMPARE(name, QString("gravik-test-margins"));
+        QCOMPARE(setup->resolution, 600);
+        const QMarginsF m = setup->layout.margins(QPageLayout::Point);
+        QVERIFY2(std::abs(m.left() - 14) < 0.5 && std::abs(m.top() - 28) < 0.5,
+                 qPrintable(QString("margins %1 %2").arg(m.left()).arg(m.top())));
+
+        PrintRig rig;
+        rig.type("Text1", "Полевой");
+        rig.type("Text5", "Краевая");
+        rig.type("Text12", "М-14");
+        PrintDialog *d = rig.openDialog();
+        rig.print();
+        QVERIFY2(d->lastOutcome().ok, qPrintable(d->lastOutcome().error));
+        const QString kept = waitForJob("gravik-test-margins", d->lastOutcome().job);
+        QVERIFY2(!kept.isEmpty(), "the job did not reach the queue");
+        const PdfText pdf = PdfText::read(kept);
+        QCOMPARE(pdf.pages.size(), size_t(1));
+        const CoordinateTable &table = rig.main->coordinates();
+        const std::pair<int, const char *> fields[] = {{1, "Полевой"}, {9, "Краевая"}, {33, "М-14"}};
+        for (const auto &[n, text] : fields) {
+            // 14 pt = 280 twips from the left edge, 28 pt = 560 twips from the top.
+            checkField(pdf, n, text, *table.number(CoordinateTable::xEntry(n)) + 280,
+                       *table.number(CoordinateTable::yEntry(n)) + 560);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    void aPrinterWithoutA4TakesTheFailurePath()
+    {
+        const QString added = addQueue("gravik-test-letter", "letter-only.ppd");
+        QVERIFY2(added.isEmpty(), qPrintable(added));
+        QString error;
+        QVERIFY2(printers::setDefaultPrinter("gravik-test-letter", &error), qPrintable(error));
+        const QStringList before = QDir(captureDir("gravik-test-letter")).entryList(QDir::Files);
+        PrintRig rig;
+        rig.main->closePanel();
+        PrintDialog *d = rig.openDialog();
+        rig.print();
+        QVERIFY(!d->isVisible());
+        QVERIFY(rig.main->panel()->isVisible());
+        QMessageBox *box = PrintRig::message();
+        QVERIFY(box);
+        QCOMPARE(box->text(),
+                 QString("Страница не напечатана на принтере «gravik-test-letter»: принтер не печатает на листах A4."));
+        QTest::qWait(300);
+        QCOMPARE(QDir(captureDir("gravik-test-letter")).entryList(QDir::Files), before); // no job went out
     }
 
     void throughTheDialogToTheDefaultPrinter()
