@@ -2,6 +2,7 @@
 
 #include "core/atomicfile.h"
 #include "core/cp1251.h"
+#include "students/parsearena.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,9 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
+#include <unordered_map>
 
 namespace gravik::spreadsheetml {
 
@@ -126,9 +129,11 @@ bool ssAttr(Ns ns) { return ns == Ns::Ss || ns == Ns::None; }
 
 QString str(const pugi::xml_attribute &a) { return QString::fromUtf8(a.value()); }
 
-// The text of an element and of every element inside it (rich text keeps only its letters).
+// The text of an element and of every element inside it (rich text keeps only
+// its letters). The parser keeps an element's first text as its value.
 void appendText(const pugi::xml_node &n, QByteArray &out)
 {
+    out += n.value();
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
             out += c.value();
@@ -139,11 +144,8 @@ void appendText(const pugi::xml_node &n, QByteArray &out)
 
 QString elementText(const pugi::xml_node &n)
 {
-    const pugi::xml_node first = n.first_child();
-    if (!first)
-        return QString();
-    if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
-        return QString::fromUtf8(first.value());
+    if (!n.first_child())
+        return QString::fromUtf8(n.value());
     QByteArray out;
     appendText(n, out);
     return QString::fromUtf8(out);
@@ -409,6 +411,10 @@ private:
             else if (is(local, "DefaultColumnWidth"))
                 sheet.defaultColumnWidth = points(a);
         });
+        size_t children = 0;
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+            ++children;
+        sheet.rows.reserve(sheet.rows.size() + children);
         int column = 0, row = 0;
         forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns != Ns::Ss)
@@ -443,6 +449,8 @@ private:
             return true;
         };
         std::vector<SheetRow> &rows = sheet.rows;
+        if (std::none_of(rows.begin(), rows.end(), blank))
+            return;
         std::vector<SheetRow> kept;
         kept.reserve(rows.size());
         size_t i = 0;
@@ -524,12 +532,14 @@ private:
         const int last = std::min(index + span, MaxSheetRows);
 
         std::vector<SheetCell> cells;
+        cells.reserve(m_lastRowCells); // rows mostly hold as many cells as the one before
         int column = 0;
         forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns == Ns::Ss && is(local, "Cell"))
                 column = readCell(c, cells, column);
         });
 
+        m_lastRowCells = cells.size();
         const bool formatted = height > 0 || style >= 0 || hidden;
         if (last == index) {
             if (!formatted && cells.empty())
@@ -538,8 +548,15 @@ private:
             r.height = height;
             r.style = style;
             r.hidden = hidden;
-            for (SheetCell &cell : cells)
-                insertCell(r, std::move(cell));
+            const bool ordered = std::adjacent_find(cells.begin(), cells.end(), [](const SheetCell &a, const SheetCell &b) {
+                                     return a.column >= b.column;
+                                 }) == cells.end();
+            if (r.cells.empty() && ordered) {
+                r.cells = std::move(cells);
+            } else {
+                for (SheetCell &cell : cells)
+                    insertCell(r, std::move(cell));
+            }
             return last;
         }
         // A repeated row: its empty styled cells become format ranges, so a long
@@ -562,6 +579,23 @@ private:
                 insertCell(r, cell);
         }
         return last;
+    }
+
+    // Values repeat down a database (first names, class teachers): equal short
+    // texts share one string.
+    QString shared(const char *utf8)
+    {
+        const std::string_view v(utf8);
+        if (v.empty())
+            return QString();
+        if (v.size() > 64)
+            return QString::fromUtf8(v.data(), qsizetype(v.size()));
+        const auto it = m_texts.find(v);
+        if (it != m_texts.end())
+            return it->second;
+        QString text = QString::fromUtf8(v.data(), qsizetype(v.size()));
+        m_texts.emplace(v, text);
+        return text;
     }
 
     static void insertCell(SheetRow &r, SheetCell cell)
@@ -614,7 +648,7 @@ private:
             if (ssAttr(ns) && is(local, "Type"))
                 type = a.value();
         });
-        QString text = elementText(n);
+        QString text = n.first_child() ? elementText(n) : shared(n.value());
         if (text.isEmpty()) {
             cell.type = CellType::Empty;
             cell.text.clear();
@@ -644,6 +678,8 @@ private:
     QHash<QString, int> m_styleIds;
     std::string_view m_lastStyleName = "\x01"; // matches no style name
     int m_lastStyle = -1;
+    size_t m_lastRowCells = 0;
+    std::unordered_map<std::string_view, QString> m_texts; // views into the parsed buffer
     int m_activeFromWorkbook = -1;
     int m_firstSelected = -1;
 };
@@ -722,45 +758,73 @@ QByteArray declaredEncoding(const QByteArray &data)
 
 // ---------------------------------------------------------------- writing
 
+// UTF-8 straight into the output, escaped on the way: no buffer per value.
 void appendEscaped(QByteArray &out, const QString &text, bool attribute)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const char *p = utf8.constData();
-    const qsizetype n = utf8.size();
-    qsizetype plain = 0;
-    auto flush = [&](qsizetype i) {
-        if (i > plain)
-            out.append(p + plain, i - plain);
-        plain = i + 1;
+    const qsizetype n = text.size();
+    const char16_t *u = reinterpret_cast<const char16_t *>(text.constData());
+    qsizetype at = out.size();
+    out.resize(at + n * 3 + 16); // room for the common case; grown below when escapes need more
+    char *p = out.data();
+    auto room = [&](qsizetype need) {
+        if (at + need > out.size()) {
+            out.resize(std::max(out.size() * 2, at + need + 64));
+            p = out.data();
+        }
+    };
+    auto put = [&](const char *s, qsizetype len) {
+        room(len);
+        std::memcpy(p + at, s, size_t(len));
+        at += len;
     };
     for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(p[i]);
-        if (c > '>' || (c >= ' ' && c != '&' && c != '<' && c != '>' && c != '"'))
+        char32_t c = u[i];
+        if (c < 0x80) {
+            switch (c) {
+            case '&': put("&amp;", 5); continue;
+            case '<': put("&lt;", 4); continue;
+            case '>': put("&gt;", 4); continue;
+            case '"':
+                if (attribute) {
+                    put("&quot;", 6);
+                    continue;
+                }
+                break;
+            case '\n': put("&#10;", 5); continue;
+            case '\r': put("&#13;", 5); continue;
+            case '\t':
+                if (attribute) {
+                    put("&#9;", 4);
+                    continue;
+                }
+                break;
+            default:
+                if (c < 0x20)
+                    continue; // a control character XML cannot carry
+            }
+            room(1);
+            p[at++] = char(c);
             continue;
-        switch (c) {
-        case '&': flush(i); out += "&amp;"; break;
-        case '<': flush(i); out += "&lt;"; break;
-        case '>': flush(i); out += "&gt;"; break;
-        case '"':
-            if (attribute) {
-                flush(i);
-                out += "&quot;";
-            }
-            break;
-        case '\n': flush(i); out += "&#10;"; break;
-        case '\r': flush(i); out += "&#13;"; break;
-        case '\t':
-            if (attribute) {
-                flush(i);
-                out += "&#9;";
-            }
-            break;
-        default:
-            flush(i); // a control character XML cannot carry
-            break;
         }
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
+            c = QChar::surrogateToUcs4(char16_t(c), u[++i]);
+        } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+            continue; // not a character XML can carry
+        }
+        room(4);
+        if (c < 0x800) {
+            p[at++] = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            p[at++] = char(0xE0 | (c >> 12));
+            p[at++] = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            p[at++] = char(0xF0 | (c >> 18));
+            p[at++] = char(0x80 | ((c >> 12) & 0x3F));
+            p[at++] = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        p[at++] = char(0x80 | (c & 0x3F));
     }
-    flush(n);
+    out.truncate(at);
 }
 
 void attr(QByteArray &out, const char *name, const QString &value)
@@ -1093,20 +1157,43 @@ private:
 
 } // namespace
 
-std::optional<Workbook> read(const QByteArray &input, Error *error)
+namespace {
+
+// Fills a buffer of the given size; false when the bytes could not be had.
+using Fill = std::function<bool(char *)>;
+
+// Parses size bytes that fill() puts into the arena, in place. Positions of
+// errors are counted in the untouched bytes that original() gives.
+std::optional<Workbook> parse(qsizetype size, const Fill &fill, const std::function<QByteArray()> &original,
+                              Error *error, bool *filled)
 {
-    QByteArray converted;
-    const QByteArray *data = &input;
-    const QByteArray named = declaredEncoding(input);
+    ParseArena arena(size_t(size) * 4 + (size_t(1) << 20));
+    const ParseArena::Active active(arena);
+    std::unique_ptr<char[]> heap;
+    char *data = static_cast<char *>(arena.take(size_t(size) + 1));
+    if (!data) {
+        heap.reset(new char[size_t(size) + 1]);
+        data = heap.get();
+    }
+    *filled = fill(data);
+    if (!*filled)
+        return std::nullopt;
+    data[size] = 0;
+
+    const QByteArray named = declaredEncoding(QByteArray::fromRawData(data, std::min<qsizetype>(size, 512)));
     const QByteArray enc = named.toLower();
     if (enc == "windows-1251" || enc == "cp1251") {
-        converted = cp1251::decode(input).toUtf8();
+        QByteArray utf8 = cp1251::decode(QByteArrayView(data, size)).toUtf8();
         // The declaration goes (blanked, so positions stay): pugixml reads UTF-8.
-        const qsizetype end = converted.indexOf("?>") + 2;
-        std::fill(converted.begin(), converted.begin() + end, ' ');
-        data = &converted;
-    } else if (!enc.isEmpty() && enc != "utf-8" && enc != "utf8" && enc != "utf-16" && enc != "us-ascii"
-               && enc != "iso-8859-1" && enc != "latin1") {
+        const qsizetype end = utf8.indexOf("?>") + 2;
+        std::fill(utf8.begin(), utf8.begin() + end, ' ');
+        bool copied = false;
+        return parse(
+            utf8.size(), [&utf8](char *to) { return std::memcpy(to, utf8.constData(), size_t(utf8.size())) != nullptr; },
+            [&utf8] { return utf8; }, error, &copied);
+    }
+    if (!enc.isEmpty() && enc != "utf-8" && enc != "utf8" && enc != "utf-16" && enc != "us-ascii"
+        && enc != "iso-8859-1" && enc != "latin1") {
         if (error) {
             *error = Error{};
             error->message = QStringLiteral("кодировка «%1» не поддерживается (нужна UTF-8)")
@@ -1114,42 +1201,45 @@ std::optional<Workbook> read(const QByteArray &input, Error *error)
         }
         return std::nullopt;
     }
-
-    pugi::xml_document doc;
-    // Whitespace-only text is kept when it is a whole value (a cell of one space).
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
-    const pugi::xml_parse_result result = doc.load_buffer(data->constData(), size_t(data->size()), options);
-    if (!result) {
+    auto fail = [&](const QString &message, ptrdiff_t offset) {
         if (error) {
             *error = Error{};
-            error->message = describe(result.status);
-            position(*data, result.offset, error);
+            error->message = message;
+            position(original(), offset, error);
         }
         return std::nullopt;
-    }
-    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_doctype) {
-            if (error) {
-                *error = Error{};
-                error->message = QStringLiteral("объявление DOCTYPE не допускается: книга SpreadsheetML "
-                                                "обходится без DTD и сущностей");
-                position(*data, n.offset_debug(), error);
-            }
-            return std::nullopt;
-        }
-    }
+    };
+
+    pugi::xml_document doc; // after the arena: gone before it
+    // Whitespace-only text is kept when it is a whole value (a cell of one space);
+    // an element's text is kept in the element, not in a node of its own.
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype
+                             | pugi::parse_embed_pcdata;
+    const pugi::xml_parse_result result = doc.load_buffer_inplace(data, size_t(size), options);
+    if (!result)
+        return fail(describe(result.status), result.offset);
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_doctype)
+            return fail(QStringLiteral("объявление DOCTYPE не допускается: книга SpreadsheetML "
+                                       "обходится без DTD и сущностей"),
+                        n.offset_debug());
     try {
         Reader reader;
         reader.readWorkbook(doc.document_element());
         return std::move(reader.book);
     } catch (const ParseFailure &f) {
-        if (error) {
-            *error = Error{};
-            error->message = f.message;
-            position(*data, f.offset, error);
-        }
-        return std::nullopt;
+        return fail(f.message, f.offset);
     }
+}
+
+} // namespace
+
+std::optional<Workbook> read(const QByteArray &input, Error *error)
+{
+    bool filled = false;
+    return parse(
+        input.size(), [&input](char *to) { return std::memcpy(to, input.constData(), size_t(input.size())) != nullptr; },
+        [&input] { return input; }, error, &filled);
 }
 
 std::optional<Workbook> readFile(const QString &path, Error *error)
@@ -1165,15 +1255,31 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         }
         return std::nullopt;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const qsizetype size = file.size();
+    auto fill = [&file, size](char *to) {
+        qsizetype got = 0;
+        while (got < size) {
+            const qint64 n = file.read(to + got, size - got);
+            if (n <= 0)
+                return false;
+            got += n;
+        }
+        return true;
+    };
+    // An error is rare: its position is counted in the file read again.
+    auto again = [&path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    bool filled = false;
+    auto book = parse(size, fill, again, error, &filled);
+    if (!filled) {
         if (error) {
             *error = Error{};
             error->message = QStringLiteral("Не удалось прочитать файл %1: %2").arg(name, file.errorString());
         }
         return std::nullopt;
     }
-    auto book = read(data, error);
     if (!book && error) {
         if (error->line > 0)
             error->message = QStringLiteral("Файл %1, строка %2, столбец %3: %4")

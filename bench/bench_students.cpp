@@ -1,0 +1,261 @@
+// The student database with ten thousand pupils: reading Baza.xml, exporting
+// it, filling and using the pupil list, creating the database window and
+// scrolling its grid. Memory: bench_students --memory starts the program twice
+// (empty database, ten thousand pupils) and compares what each holds once its
+// window is shown. bench_students --write <file> writes the sample database.
+#include "app/windowregistry.h"
+#include "app/windows.h"
+#include "editor/blankard.h"
+#include "students/bazawindow.h"
+#include "students/pupilchooser.h"
+#include "students/pupils.h"
+#include "students/spreadsheetml.h"
+#include "students/spreadsheetview.h"
+#include "students/studentdatabase.h"
+#include "students/workbookmodel.h"
+#include "support/programfolder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+using namespace gravik;
+
+namespace {
+
+constexpr int kPupils = 10000;
+
+// A database as a school would keep it: every pupil cell styled, Cyrillic
+// names, the registration number a Number.
+Workbook sample(int pupils)
+{
+    static const QStringList surnames = {"Жаксыбеков", "Воронцова", "Тлеубаева", "Ким", "Оспанов", "Иванова"};
+    static const QStringList names = {"Нурсултан", "Елена", "Динара", "Сергей", "Айгерим", "Мария"};
+    static const QStringList patronymics = {"Абаевич", "Павловна", "Ерлановна", "Сергеевич", "Маратовна"};
+    Workbook b = studentdb::builtIn();
+    Worksheet &s = b.sheets[0];
+    const int style = b.styleIndex(QStringLiteral("Pupil"));
+    for (int i = 0; i < pupils; ++i) {
+        const int row = studentdb::FirstPupilRow + i;
+        const QString n = QString::number(i + 1);
+        const QString values[9] = {surnames[i % surnames.size()] + n,
+                                   names[i % names.size()],
+                                   patronymics[i % patronymics.size()],
+                                   surnames[i % surnames.size()] + n,
+                                   names[i % names.size()],
+                                   patronymics[i % patronymics.size()] + QStringLiteral("ќызы"),
+                                   QStringLiteral("Оспанова Г.К."),
+                                   QStringLiteral("Г.Ќ. Оспанова"),
+                                   QString::number(20000 + i)};
+        for (int c = 0; c < 9; ++c) {
+            s.setText(row, c + 1, values[c], c == 8 ? CellType::Number : CellType::String);
+            s.cellAt(row, c + 1).style = style;
+        }
+    }
+    return b;
+}
+
+struct Sample {
+    ProgramFolder folder;
+    QString path = folder.file(QStringLiteral("Baza.xml"));
+    Sample() { spreadsheetml::writeFile(path, sample(kPupils)); }
+};
+
+Sample &sampleFolder()
+{
+    static Sample s;
+    return s;
+}
+
+void fileSize(benchmark::State &state)
+{
+    state.counters["MB"] = double(QFileInfo(sampleFolder().path).size()) / 1e6;
+}
+
+void readBaza(benchmark::State &state)
+{
+    const QString path = sampleFolder().path;
+    for (auto _ : state) {
+        auto b = spreadsheetml::readFile(path);
+        benchmark::DoNotOptimize(b);
+    }
+    fileSize(state);
+}
+BENCHMARK(readBaza)->Unit(benchmark::kMillisecond);
+
+void loadIntoModel(benchmark::State &state)
+{
+    const QString path = sampleFolder().path;
+    WorkbookModel model;
+    for (auto _ : state)
+        model.load(path);
+    state.counters["rows"] = model.rowCount();
+}
+BENCHMARK(loadIntoModel)->Unit(benchmark::kMillisecond);
+
+void writeInMemory(benchmark::State &state)
+{
+    const Workbook b = sample(kPupils);
+    for (auto _ : state) {
+        QByteArray xml = spreadsheetml::write(b);
+        benchmark::DoNotOptimize(xml);
+    }
+}
+BENCHMARK(writeInMemory)->Unit(benchmark::kMillisecond);
+
+void exportToFile(benchmark::State &state)
+{
+    WorkbookModel model;
+    model.load(sampleFolder().path);
+    const QString out = sampleFolder().folder.file(QStringLiteral("export.xml"));
+    for (auto _ : state)
+        model.exportTo(out);
+}
+BENCHMARK(exportToFile)->Unit(benchmark::kMillisecond);
+
+// The main window's pupil list from the loaded grid (start-up step 10, update button).
+void fillPupilList(benchmark::State &state)
+{
+    Sample &s = sampleFolder();
+    programdir::setPath(s.folder.path());
+    BazaWindow::dialogs().message = [](QWidget *, const QString &, const QString &) {};
+    WindowRegistry registry;
+    registry.setFactory(WindowKind::Baza, [] { return new BazaWindow; },
+                        [](QWidget *w) { static_cast<BazaWindow *>(w)->creationStep(); });
+    Blankard main;
+    Blankard::StartupSteps steps;
+    PupilChooser *chooser = PupilChooser::attach(main, registry, steps);
+    registry.get(WindowKind::Baza);
+    for (auto _ : state)
+        chooser->fillList();
+    state.counters["entries"] = main.pupilList()->count();
+}
+BENCHMARK(fillPupilList)->Unit(benchmark::kMillisecond);
+
+// Choosing the last pupil walks all ten thousand rows.
+void chooseLastPupil(benchmark::State &state)
+{
+    const Workbook b = sample(kPupils);
+    const QStringList entries = pupils::listEntries(b.sheets[0]);
+    for (auto _ : state) {
+        auto rec = pupils::find(b.sheets[0], entries.back());
+        benchmark::DoNotOptimize(rec);
+    }
+}
+BENCHMARK(chooseLastPupil)->Unit(benchmark::kMillisecond);
+
+// What the start-up pays for the hidden database window.
+void createDatabaseWindow(benchmark::State &state)
+{
+    programdir::setPath(sampleFolder().folder.path());
+    for (auto _ : state) {
+        auto *w = new BazaWindow;
+        w->creationStep();
+        state.PauseTiming();
+        delete w;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(createDatabaseWindow)->Unit(benchmark::kMillisecond);
+
+// The grid shown and scrolled a page at a time through all pupils: each step
+// paints the visible cells only.
+void scrollGrid(benchmark::State &state)
+{
+    WorkbookModel model;
+    model.load(sampleFolder().path);
+    SpreadsheetView view(&model);
+    view.resize(1000, 600);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        state.SkipWithError("grid not shown");
+    QScrollBar *bar = view.verticalScrollBar();
+    int v = 0;
+    for (auto _ : state) {
+        v = v + bar->pageStep() > bar->maximum() ? 0 : v + bar->pageStep();
+        bar->setValue(v);
+        view.viewport()->repaint();
+    }
+}
+BENCHMARK(scrollGrid)->Unit(benchmark::kMillisecond);
+
+// ---- memory, in a fresh process each
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+int memoryChild(int argc, char **argv, const QString &dir)
+{
+    QApplication app(argc, argv);
+    programdir::setPath(dir);
+    WindowRegistry registry;
+    Blankard main;
+    registerWindows(registry, main);
+    QString error;
+    if (!main.startUp(&error))
+        return 1;
+    main.show();
+    if (!QTest::qWaitForWindowExposed(&main))
+        return 2;
+    std::printf("%ld %ld %d\n", statusKb("VmRSS:"), statusKb("VmHWM:"), main.pupilList()->count());
+    return 0;
+}
+
+int memory(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ProgramFolder empty;
+    Sample &full = sampleFolder();
+    auto run = [](const QString &dir) {
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory-child"), dir});
+        p.waitForFinished(60000);
+        return p.readAllStandardOutput().trimmed().split(' ');
+    };
+    for (int i = 0; i < 3; ++i) {
+        const QList<QByteArray> a = run(empty.path()), b = run(full.folder.path());
+        if (a.size() < 3 || b.size() < 3)
+            return 1;
+        std::printf("empty database: RSS %6.1f MB, peak %6.1f MB | %s pupils: RSS %6.1f MB, peak %6.1f MB | "
+                    "difference RSS %5.1f MB, peak %5.1f MB\n",
+                    a[0].toDouble() / 1024, a[1].toDouble() / 1024, b[2].constData(), b[0].toDouble() / 1024,
+                    b[1].toDouble() / 1024, (b[0].toDouble() - a[0].toDouble()) / 1024,
+                    (b[1].toDouble() - a[1].toDouble()) / 1024);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
+        return memoryChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 2 && QByteArray(argv[1]) == "--memory")
+        return memory(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--write") {
+        QCoreApplication app(argc, argv);
+        return spreadsheetml::writeFile(QString::fromLocal8Bit(argv[2]), sample(kPupils)) ? 0 : 1;
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
