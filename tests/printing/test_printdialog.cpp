@@ -198,7 +198,7 @@ private slots:
         QVERIFY(!c.anyRed);
         QVERIFY(c.dialogVisible);
         QCOMPARE(c.fields.size(), size_t(FieldCount));
-        for (const page::FieldContent &f : c.fields)
+        for (const page::FieldContent &f : c.fields) // 20 and 22 too, which start in another colour
             QCOMPARE(f.color, Blankard::normalFieldColor());
         QCOMPARE(c.fields[0].text, QString("Иванов"));
         QCOMPARE(c.fields[32].text, QString("15"));
@@ -212,15 +212,6 @@ private slots:
         QVERIFY(!m_rig->anyFieldRed());
         QVERIFY(!PrintRig::message());
         QVERIFY(d->lastOutcome().ok);
-    }
-
-    void theLetterFieldsTakeTheNormalColourToo()
-    {
-        m_rig->openDialog();
-        m_rig->print();
-        QCOMPARE(m_calls.size(), size_t(1));
-        QCOMPARE(m_calls[0].fields[19].color, Blankard::normalFieldColor());
-        QCOMPARE(m_calls[0].fields[21].color, Blankard::normalFieldColor());
     }
 
     void anEditAfterOpeningPrintsTheNewValue()
