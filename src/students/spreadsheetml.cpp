@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 namespace gravik::spreadsheetml {
 
@@ -581,21 +580,21 @@ private:
         return last;
     }
 
-    // Values repeat down a database (first names, class teachers): equal short
-    // texts share one string.
-    QString shared(const char *utf8)
+    // Values repeat down a column (a class teacher, a class): a text equal to
+    // the one above shares its string.
+    QString shared(int column, const char *utf8)
     {
         const std::string_view v(utf8);
         if (v.empty())
             return QString();
-        if (v.size() > 64)
-            return QString::fromUtf8(v.data(), qsizetype(v.size()));
-        const auto it = m_texts.find(v);
-        if (it != m_texts.end())
-            return it->second;
-        QString text = QString::fromUtf8(v.data(), qsizetype(v.size()));
-        m_texts.emplace(v, text);
-        return text;
+        if (column > int(m_above.size()))
+            m_above.resize(size_t(column));
+        auto &[text, string] = m_above[size_t(column - 1)];
+        if (text != v) {
+            text = v;
+            string = QString::fromUtf8(v.data(), qsizetype(v.size()));
+        }
+        return string;
     }
 
     static void insertCell(SheetRow &r, SheetCell cell)
@@ -648,7 +647,13 @@ private:
             if (ssAttr(ns) && is(local, "Type"))
                 type = a.value();
         });
-        QString text = n.first_child() ? elementText(n) : shared(n.value());
+        QString text;
+        if (n.first_child())
+            text = elementText(n);
+        else if (is(type, "Number"))
+            text = QString::fromUtf8(n.value());
+        else
+            text = shared(cell.column, n.value());
         if (text.isEmpty()) {
             cell.type = CellType::Empty;
             cell.text.clear();
@@ -679,7 +684,7 @@ private:
     std::string_view m_lastStyleName = "\x01"; // matches no style name
     int m_lastStyle = -1;
     size_t m_lastRowCells = 0;
-    std::unordered_map<std::string_view, QString> m_texts; // views into the parsed buffer
+    std::vector<std::pair<std::string_view, QString>> m_above; // per column; views into the parsed buffer
     int m_activeFromWorkbook = -1;
     int m_firstSelected = -1;
 };

@@ -7,6 +7,7 @@
 #include "editor/fieldlabel.h"
 #include "editor/imagebutton.h"
 #include "students/pupilchooser.h"
+#include "students/pupils.h"
 #include "students/spreadsheetml.h"
 #include "students/studentdatabase.h"
 #include "students/workbookmodel.h"
@@ -192,6 +193,13 @@ void ChooserTest::choosingCopiesTheLastMatch()
     QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
     choose(4);
     QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
+
+    // The link back to the row is the exact text: case and spaces count.
+    const Worksheet &sheet = rig.baza()->model()->activeSheet();
+    QVERIFY(pupils::find(sheet, QStringLiteral("Ким Анна Ли")));
+    QVERIFY(!pupils::find(sheet, QStringLiteral("ким Анна Ли")));
+    QVERIFY(!pupils::find(sheet, QStringLiteral("Ким  Анна Ли")));
+    QCOMPARE(pupils::singleLine(QStringLiteral("a\r\nb\nc\rd\n\ne")), QStringLiteral("a b c d  e"));
 }
 
 void ChooserTest::updateButtonSeesUnsavedEdits()

@@ -89,6 +89,7 @@ private slots:
     void refusesBrokenFiles_data();
     void refusesBrokenFiles();
     void neverExpandsEntities();
+    void denseSmallElements();
     void namesTheFile();
     void roundTrips();
     void writesWhatOthersRead();
@@ -413,6 +414,22 @@ void FormatTest::neverExpandsEntities()
     // Without a DTD an unknown reference stays the text it is.
     const Workbook b = readOk(book("<Row><Cell><Data ss:Type=\"String\">&x;</Data></Cell></Row>"));
     QVERIFY(!b.active()->text(1, 1).contains(QStringLiteral("TOP-SECRET")));
+}
+
+void FormatTest::denseSmallElements()
+{
+    // Nodes far larger than the text they come from: the parser outgrows its
+    // block of memory and carries on from the heap.
+    QByteArray rows;
+    rows.reserve(300000 * 6 + 100);
+    for (int i = 0; i < 300000; ++i)
+        rows += "<Row/>";
+    rows += "<Row><Cell ss:Index=\"2\"><Data ss:Type=\"String\">последняя</Data></Cell></Row>";
+    const Workbook b = readOk(book(rows));
+    QCOMPARE(b.active()->text(300001, 2), QStringLiteral("последняя"));
+    QCOMPARE(b.active()->rows.size(), size_t(1));
+    // And again, with the heap memory of the last parse given back.
+    QCOMPARE(readOk(book(rows)).active()->usedRows(), 300001);
 }
 
 void FormatTest::namesTheFile()
