@@ -40,12 +40,23 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     painter->drawLine(r.topRight(), r.bottomRight());
     painter->setPen(bottom ? border : kGridLine);
     painter->drawLine(r.bottomLeft(), r.bottomRight());
+    // A shared edge is drawn once, by the cell left of or above it.
     painter->setPen(border);
-    if (own & WorkbookModel::LeftSide)
+    if (index.column() == 0 && (own & WorkbookModel::LeftSide))
         painter->drawLine(r.topLeft(), r.bottomLeft());
-    if (own & WorkbookModel::TopSide)
+    if (index.row() == 0 && (own & WorkbookModel::TopSide))
         painter->drawLine(r.topLeft(), r.topRight());
     painter->restore();
+}
+
+void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    // Text wraps where its style says so or where it has a line break of its own.
+    if (index.data(WorkbookModel::WrapRole).toBool() || option->text.contains(u'\n'))
+        option->features |= QStyleOptionViewItem::WrapText;
+    else
+        option->features &= ~QStyleOptionViewItem::WrapText;
 }
 
 SpreadsheetView::SpreadsheetView(WorkbookModel *model, QWidget *parent) : QTableView(parent), m_model(model)
@@ -53,6 +64,7 @@ SpreadsheetView::SpreadsheetView(WorkbookModel *model, QWidget *parent) : QTable
     setObjectName(QStringLiteral("Spreadsheet1"));
     setShowGrid(false);
     setWordWrap(true);
+    setTextElideMode(Qt::ElideNone); // a long text is cut at the cell's edge, as in a spreadsheet
     setItemDelegate(new CellDelegate(this));
     setModel(model);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed

@@ -226,6 +226,8 @@ QVariant WorkbookModel::data(const QModelIndex &index, int role) const
         return look(s.effectiveStyle(row, column)).borders;
     case BorderColorRole:
         return look(s.effectiveStyle(row, column)).borderColor;
+    case WrapRole:
+        return look(s.effectiveStyle(row, column)).wrap;
     default:
         return {};
     }

@@ -22,6 +22,7 @@ public:
     enum Role {
         BordersRole = Qt::UserRole + 1, // int: the sides below
         BorderColorRole,                // QColor
+        WrapRole,                       // bool: the style wraps its text
     };
     enum Side { LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8 };
 

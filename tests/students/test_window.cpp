@@ -8,6 +8,7 @@
 #include "support/programfolder.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -73,6 +74,7 @@ private slots:
     void createdHiddenWithTheFile();
     void sizeFromTheDataFiles();
     void gridFollowsTheWindow();
+    void gridDrawsBordersOnce();
     void closingStoresTheSize();
     void saving();
     void importing();
@@ -194,6 +196,35 @@ void WindowTest::gridFollowsTheWindow()
     QCOMPARE(w->spreadsheet()->size(), before);
     w->resize(px);
     QCOMPARE(w->spreadsheet()->size(), before);
+    delete w;
+}
+
+void WindowTest::gridDrawsBordersOnce()
+{
+    ProgramFolder dir;
+    DialogFakes fakes;
+    WindowRegistry registry;
+    registerBaza(registry);
+    BazaWindow *w = baza(registry);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    SpreadsheetView *grid = w->spreadsheet();
+    const QImage image = grid->viewport()->grab().toImage();
+    const QColor azure(0xF0, 0xFF, 0xFF);
+    // Between A3 and B3 one dark line, the cells' background on both sides.
+    const QRect a3 = grid->visualRect(w->model()->index(2, 0));
+    const int y = a3.center().y();
+    QCOMPARE(image.pixelColor(a3.right(), y), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(a3.right() - 1, y), azure);
+    QCOMPARE(image.pixelColor(a3.right() + 1, y), azure);
+    QCOMPARE(image.pixelColor(a3.center().x(), a3.bottom() + 1), azure);
+    // Beyond the table only the faint grid.
+    grid->scrollTo(w->model()->index(2, 10));
+    const QRect j3 = grid->visualRect(w->model()->index(2, 9));
+    const QImage beyond = grid->viewport()->grab().toImage();
+    QVERIFY(beyond.rect().contains(j3.right(), j3.center().y()));
+    QVERIFY(beyond.pixelColor(j3.right(), j3.center().y()).lightness() > 150);
+    QVERIFY(beyond.pixelColor(j3.right(), j3.center().y()) != QColor(Qt::white));
     delete w;
 }
 
