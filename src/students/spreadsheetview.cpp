@@ -1,9 +1,11 @@
 #include "students/spreadsheetview.h"
 
 #include "core/twips.h"
+#include "editor/cp1251guard.h"
 #include "students/workbookmodel.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPainter>
 
 namespace gravik {
@@ -47,6 +49,15 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     if (index.row() == 0 && (own & WorkbookModel::TopSide))
         painter->drawLine(r.topLeft(), r.topRight());
     painter->restore();
+}
+
+QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index) const
+{
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        guardCp1251(line);
+    return editor;
 }
 
 void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

@@ -97,6 +97,7 @@ private slots:
     void updateButtonSeesUnsavedEdits();
     void endOfProgramOffersUnsavedWork();
     void programWiring();
+    void unicodeKazakhReachesTheBoxesInItsStoredForm();
 };
 
 void ChooserTest::startUpChoosesTheFirstPupil()
@@ -200,6 +201,21 @@ void ChooserTest::choosingCopiesTheLastMatch()
     QVERIFY(!pupils::find(sheet, QStringLiteral("ким Анна Ли")));
     QVERIFY(!pupils::find(sheet, QStringLiteral("Ким  Анна Ли")));
     QCOMPARE(pupils::singleLine(QStringLiteral("a\r\nb\nc\rd\n\ne")), QStringLiteral("a b c d  e"));
+}
+
+void ChooserTest::unicodeKazakhReachesTheBoxesInItsStoredForm()
+{
+    ProgramFolder dir;
+    QStringList row = pupil("Жаксыбеков", "Нурсултан", "Абаевич", "20417");
+    row[3] = QString::fromUtf8("Жақсыбеков");
+    row[5] = QString::fromUtf8("Абайұлы");
+    dir.write(QStringLiteral("Baza.xml"), database({row}));
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    QCOMPARE(rig.box(QStringLiteral("Text13")), QString::fromUtf8("Жаќсыбеков"));
+    QCOMPARE(rig.box(QStringLiteral("Text15")), QString::fromUtf8("Абайўлы"));
+    QCOMPARE(rig.main.fieldLabel(17)->text(), QString::fromUtf8("Жаќсыбеков"));
 }
 
 void ChooserTest::updateButtonSeesUnsavedEdits()

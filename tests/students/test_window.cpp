@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
+#include <QTableView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -81,6 +83,7 @@ private slots:
     void unsavedWorkIsOfferedOnce();
     void brokenDatabaseIsToldOnceAndKept();
     void headerCells();
+    void cellEditorFoldsKazakh();
     void hoverPictures();
     void standardDialogs();
 };
@@ -430,6 +433,24 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     QCOMPARE(fakes.messages.size(), 2);
     QVERIFY(fakes.messages[1].contains(QStringLiteral("не найден")));
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("Baza.xml"))));
+}
+
+void WindowTest::cellEditorFoldsKazakh()
+{
+    ProgramFolder folder;
+    DialogFakes fakes;
+    WindowRegistry r;
+    registerBaza(r);
+    auto *view = baza(r)->findChild<QTableView *>("Spreadsheet1");
+    QVERIFY(view);
+    const QModelIndex cell = view->model()->index(2, 0);
+    QStyleOptionViewItem option;
+    std::unique_ptr<QWidget> editor(view->itemDelegate()->createEditor(view->viewport(), option, cell));
+    auto *line = qobject_cast<QLineEdit *>(editor.get());
+    QVERIFY(line);
+    for (QChar c : QString::fromUtf8("Қазақ"))
+        QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(line->text(), QString::fromUtf8("Ќазаќ"));
 }
 
 void WindowTest::headerCells()
