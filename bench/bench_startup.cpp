@@ -3,10 +3,8 @@
 // window with 60 widgets as the yardstick. Runs itself as the measured child.
 // Usage: bench_startup [Baza.xml to start with]
 #include "app/singleinstance.h"
-#include "app/windowregistry.h"
-#include "app/windows.h"
-#include "editor/blankard.h"
 #include "support/programfolder.h"
+#include "support/startprogram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,12 +33,7 @@ int programChild(int argc, char **argv, const QString &dir)
     SingleInstance instance(dir);
     WindowRegistry registry;
     Blankard main;
-    registerWindows(registry, main);
-    QString error;
-    if (!main.startUp(&error))
-        return 1;
-    main.show();
-    return QTest::qWaitForWindowExposed(&main) ? shown() : 2;
+    return startLikeTheProgram(registry, main) ? shown() : 1;
 }
 
 int bareChild(int argc, char **argv)

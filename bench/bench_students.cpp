@@ -14,6 +14,7 @@
 #include "students/studentdatabase.h"
 #include "students/workbookmodel.h"
 #include "support/programfolder.h"
+#include "support/startprogram.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -205,13 +206,8 @@ int memoryChild(int argc, char **argv, const QString &dir)
     programdir::setPath(dir);
     WindowRegistry registry;
     Blankard main;
-    registerWindows(registry, main);
-    QString error;
-    if (!main.startUp(&error))
+    if (!startLikeTheProgram(registry, main))
         return 1;
-    main.show();
-    if (!QTest::qWaitForWindowExposed(&main))
-        return 2;
     std::printf("%ld %ld %d\n", statusKb("VmRSS:"), statusKb("VmHWM:"), main.pupilList()->count());
     return 0;
 }
