@@ -72,6 +72,20 @@ private slots:
         QVERIFY(white > 20 * (red + dark));
         QVERIFY(red > 10);
         QVERIFY(dark > 50);
+
+        // The other windows as the buttons show them.
+        const std::pair<WindowKind, const char *> windows[] = {
+            {WindowKind::Baza, "database"}, {WindowKind::Print, "print"}, {WindowKind::Settings, "settings"},
+            {WindowKind::Help, "about"},    {WindowKind::Lang, "translation-editor"}};
+        for (const auto &[kind, name] : windows) {
+            QWidget *win = registry.show(kind);
+            QVERIFY2(win, name);
+            QVERIFY(QTest::qWaitForWindowExposed(win));
+            const QImage shot = grab(*win);
+            QVERIFY2(!shot.isNull() && shot.width() > 100, name);
+            QVERIFY(shot.save(m_out + "/" + name + ".png"));
+            win->hide();
+        }
     }
 };
 
