@@ -1,12 +1,12 @@
 // The interface language: reading and writing the translation table, building
 // the translation editor, and a language switch reaching every window.
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
-#include "i18n/languagecode.h"
-#include "i18n/notices.h"
+#include "language/languagecode.h"
+#include "widgets/notices.h"
 #include "i18n/translationeditor.h"
-#include "i18n/translationtable.h"
+#include "language/translationtable.h"
 #include "settings/settingswindow.h"
 #include "support/programfolder.h"
 

@@ -3,16 +3,16 @@
 // scrolling its grid. Memory: bench_students --memory starts the program twice
 // (empty database, ten thousand pupils) and compares what each holds once its
 // window is shown. bench_students --write <file> writes the sample database.
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
 #include "students/bazawindow.h"
 #include "students/pupilchooser.h"
-#include "students/pupils.h"
-#include "students/spreadsheetml.h"
+#include "database/pupils.h"
+#include "database/spreadsheetml.h"
 #include "students/spreadsheetview.h"
-#include "students/studentdatabase.h"
-#include "students/workbookmodel.h"
+#include "database/studentdatabase.h"
+#include "database/workbookmodel.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
 

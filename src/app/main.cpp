@@ -1,5 +1,5 @@
 #include "app/singleinstance.h"
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "core/cp1251.h"
 #include "core/programdir.h"

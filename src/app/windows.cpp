@@ -1,6 +1,6 @@
 #include "app/windows.h"
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "editor/blankard.h"
 #include "i18n/interfacelanguage.h"
 #include "i18n/translationeditor.h"

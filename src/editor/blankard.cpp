@@ -1,15 +1,15 @@
 #include "editor/blankard.h"
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "core/certificatefields.h"
 #include "core/fontlist.h"
 #include "core/programdir.h"
 #include "core/statefile.h"
 #include "core/twips.h"
-#include "editor/cp1251guard.h"
+#include "widgets/cp1251guard.h"
 #include "editor/fieldlabel.h"
-#include "editor/hoverrouter.h"
-#include "editor/imagebutton.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "core/coordinatetable.h"
 #include "core/pagelayout.h"
-#include "i18n/languagecode.h"
+#include "language/languagecode.h"
 
 #include <QWidget>
 

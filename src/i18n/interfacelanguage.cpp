@@ -1,9 +1,9 @@
 #include "i18n/interfacelanguage.h"
 
 #include "i18n/languageapplier.h"
-#include "i18n/languagecode.h"
-#include "i18n/languagefile.h"
-#include "i18n/notices.h"
+#include "language/languagecode.h"
+#include "language/languagefile.h"
+#include "widgets/notices.h"
 #include "i18n/translationeditor.h"
 
 #include <QPointer>

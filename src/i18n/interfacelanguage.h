@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/windowregistry.h"
-#include "i18n/translationtable.h"
+#include "widgets/windowregistry.h"
+#include "language/translationtable.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "i18n/languageapplier.h"
 
-#include "i18n/applicationtable.h"
-#include "i18n/translationtable.h"
+#include "language/applicationtable.h"
+#include "language/translationtable.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

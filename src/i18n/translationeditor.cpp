@@ -1,9 +1,9 @@
 #include "i18n/translationeditor.h"
 
 #include "core/twips.h"
-#include "editor/cp1251guard.h"
+#include "widgets/cp1251guard.h"
 #include "i18n/interfacelanguage.h"
-#include "i18n/notices.h"
+#include "widgets/notices.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "i18n/languagecode.h"
-#include "i18n/translationtable.h"
+#include "language/languagecode.h"
+#include "language/translationtable.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,12 +1,12 @@
 #include "printing/printdialog.h"
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "core/programdir.h"
 #include "core/textfile.h"
 #include "core/twips.h"
 #include "editor/blankard.h"
-#include "editor/hoverrouter.h"
-#include "editor/imagebutton.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include "settings/aboutwindow.h"
 
 #include "core/twips.h"
-#include "editor/imagebutton.h"
-#include "i18n/applicationtable.h"
+#include "widgets/imagebutton.h"
+#include "language/applicationtable.h"
 #include "i18n/interfacelanguage.h"
-#include "i18n/translationtable.h"
+#include "language/translationtable.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "i18n/languagecode.h"
+#include "language/languagecode.h"
 
 #include <QWidget>
 

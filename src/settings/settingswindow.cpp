@@ -1,12 +1,12 @@
 #include "settings/settingswindow.h"
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "core/twips.h"
-#include "editor/hoverrouter.h"
-#include "editor/imagebutton.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
 #include "i18n/interfacelanguage.h"
-#include "i18n/languagefile.h"
-#include "i18n/notices.h"
+#include "language/languagefile.h"
+#include "widgets/notices.h"
 #include "printing/defaultprinter.h"
 #include "settings/printerdialog.h"
 

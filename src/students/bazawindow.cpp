@@ -3,11 +3,11 @@
 #include "core/programdir.h"
 #include "core/textfile.h"
 #include "core/twips.h"
-#include "editor/hoverrouter.h"
-#include "editor/imagebutton.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
-#include "students/studentdatabase.h"
-#include "students/workbookmodel.h"
+#include "database/studentdatabase.h"
+#include "database/workbookmodel.h"
 
 #include <QCloseEvent>
 #include <QDir>

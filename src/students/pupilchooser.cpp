@@ -1,10 +1,10 @@
 #include "students/pupilchooser.h"
 
-#include "app/windowregistry.h"
-#include "editor/imagebutton.h"
+#include "widgets/windowregistry.h"
+#include "widgets/imagebutton.h"
 #include "students/bazawindow.h"
-#include "students/pupils.h"
-#include "students/workbookmodel.h"
+#include "database/pupils.h"
+#include "database/workbookmodel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "students/spreadsheetview.h"
 
 #include "core/twips.h"
-#include "editor/cp1251guard.h"
-#include "students/workbookmodel.h"
+#include "widgets/cp1251guard.h"
+#include "database/workbookmodel.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

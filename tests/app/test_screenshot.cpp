@@ -1,7 +1,7 @@
 // The main window in a real X server: shown, grabbed from the server with the
 // panel open and closed, and saved as PNG files for anyone to look at
 // (GRAVIK_SCREENSHOTS names the folder).
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
 #include "support/programfolder.h"

@@ -1,8 +1,8 @@
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "core/twips.h"
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 #include "support/programfolder.h"
 
 #include <QCheckBox>

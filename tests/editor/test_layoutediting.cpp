@@ -1,7 +1,7 @@
 #include "core/twips.h"
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 #include "support/programfolder.h"
 
 #include <QAbstractItemView>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "editor/blankard.h"
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 #include "i18n/interfacelanguage.h"
-#include "i18n/languagecode.h"
-#include "i18n/notices.h"
+#include "language/languagecode.h"
+#include "widgets/notices.h"
 #include "i18n/translationeditor.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"

@@ -1,4 +1,4 @@
-#include "i18n/applicationtable.h"
+#include "language/applicationtable.h"
 #include "i18n/languageapplier.h"
 #include "languagerig.h"
 

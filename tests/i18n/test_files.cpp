@@ -1,7 +1,7 @@
 #include "core/cp1251.h"
-#include "i18n/applicationtable.h"
-#include "i18n/languagefile.h"
-#include "i18n/translationtable.h"
+#include "language/applicationtable.h"
+#include "language/languagefile.h"
+#include "language/translationtable.h"
 #include "support/programfolder.h"
 
 #include <QSet>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 #include "printing/printdialog.h"
 #include "support/programfolder.h"
 

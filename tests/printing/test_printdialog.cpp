@@ -1,5 +1,5 @@
 #include "core/twips.h"
-#include "editor/hoverrouter.h"
+#include "widgets/hoverrouter.h"
 #include "pdfwords.h"
 #include "printrig.h"
 

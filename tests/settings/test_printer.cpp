@@ -1,4 +1,4 @@
-#include "i18n/notices.h"
+#include "widgets/notices.h"
 #include "printing/defaultprinter.h"
 #include "settings/printerdialog.h"
 #include "settings/settingswindow.h"

@@ -1,6 +1,6 @@
-#include "editor/hoverrouter.h"
-#include "editor/imagebutton.h"
-#include "i18n/applicationtable.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
+#include "language/applicationtable.h"
 #include "i18n/languagerig.h"
 
 #include <QGroupBox>

@@ -1,12 +1,12 @@
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
-#include "editor/imagebutton.h"
-#include "i18n/notices.h"
+#include "widgets/imagebutton.h"
+#include "widgets/notices.h"
 #include "i18n/translationeditor.h"
 #include "settings/settingswindow.h"
 #include "students/bazawindow.h"
-#include "students/workbookmodel.h"
+#include "database/workbookmodel.h"
 #include "support/programfolder.h"
 
 #include <QApplication>

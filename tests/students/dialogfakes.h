@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "students/bazawindow.h"
 
 #include <QStringList>

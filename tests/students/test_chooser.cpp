@@ -5,12 +5,12 @@
 #include "core/cp1251.h"
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 #include "students/pupilchooser.h"
-#include "students/pupils.h"
-#include "students/spreadsheetml.h"
-#include "students/studentdatabase.h"
-#include "students/workbookmodel.h"
+#include "database/pupils.h"
+#include "database/spreadsheetml.h"
+#include "database/studentdatabase.h"
+#include "database/workbookmodel.h"
 #include "support/programfolder.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "students/spreadsheetml.h"
-#include "students/studentdatabase.h"
+#include "database/spreadsheetml.h"
+#include "database/studentdatabase.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "students/studentdatabase.h"
-#include "students/workbookmodel.h"
+#include "database/studentdatabase.h"
+#include "database/workbookmodel.h"
 
 #include "support/programfolder.h"
 

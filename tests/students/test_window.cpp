@@ -1,10 +1,10 @@
 #include "dialogfakes.h"
 
 #include "core/twips.h"
-#include "editor/imagebutton.h"
-#include "students/spreadsheetml.h"
+#include "widgets/imagebutton.h"
+#include "database/spreadsheetml.h"
 #include "students/spreadsheetview.h"
-#include "students/workbookmodel.h"
+#include "database/workbookmodel.h"
 #include "support/programfolder.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "editor/hoverrouter.h"
+#include "widgets/hoverrouter.h"
 
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 
 #include <QApplication>
 #include <QMouseEvent>

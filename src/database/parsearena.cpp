@@ -1,4 +1,4 @@
-#include "students/parsearena.h"
+#include "database/parsearena.h"
 
 #include <pugixml.hpp>
 

@@ -1,4 +1,4 @@
-#include "editor/cp1251guard.h"
+#include "widgets/cp1251guard.h"
 
 #include "core/cp1251.h"
 

@@ -1,4 +1,4 @@
-#include "i18n/translationtable.h"
+#include "language/translationtable.h"
 
 #include "core/programdir.h"
 #include "core/textfile.h"

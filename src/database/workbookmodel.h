@@ -1,7 +1,7 @@
 #pragma once
 
-#include "students/spreadsheetml.h"
-#include "students/workbook.h"
+#include "database/spreadsheetml.h"
+#include "database/workbook.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

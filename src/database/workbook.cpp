@@ -1,4 +1,4 @@
-#include "students/workbook.h"
+#include "database/workbook.h"
 
 #include <algorithm>
 

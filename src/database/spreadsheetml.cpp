@@ -1,8 +1,8 @@
-#include "students/spreadsheetml.h"
+#include "database/spreadsheetml.h"
 
 #include "core/atomicfile.h"
 #include "core/cp1251.h"
-#include "students/parsearena.h"
+#include "database/parsearena.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "students/workbook.h"
+#include "database/workbook.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "i18n/languagefile.h"
+#include "language/languagefile.h"
 
 #include "core/programdir.h"
 #include "core/textfile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "i18n/translationtable.h"
+#include "language/translationtable.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "students/workbookmodel.h"
+#include "database/workbookmodel.h"
 
-#include "students/studentdatabase.h"
+#include "database/studentdatabase.h"
 
 namespace gravik {
 

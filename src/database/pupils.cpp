@@ -1,6 +1,6 @@
-#include "students/pupils.h"
+#include "database/pupils.h"
 
-#include "students/studentdatabase.h"
+#include "database/studentdatabase.h"
 
 namespace gravik::pupils {
 

@@ -1,4 +1,4 @@
-#include "app/windowregistry.h"
+#include "widgets/windowregistry.h"
 
 namespace gravik {
 

@@ -1,4 +1,4 @@
-#include "students/studentdatabase.h"
+#include "database/studentdatabase.h"
 
 namespace gravik::studentdb {
 

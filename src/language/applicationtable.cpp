@@ -1,6 +1,6 @@
-#include "i18n/applicationtable.h"
+#include "language/applicationtable.h"
 
-#include "i18n/languagecode.h"
+#include "language/languagecode.h"
 
 namespace gravik::i18n {
 

@@ -1,4 +1,4 @@
-#include "i18n/notices.h"
+#include "widgets/notices.h"
 
 #include <QMessageBox>
 #include <QSet>

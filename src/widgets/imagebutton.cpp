@@ -1,4 +1,4 @@
-#include "editor/imagebutton.h"
+#include "widgets/imagebutton.h"
 
 #include "core/twips.h"
 
