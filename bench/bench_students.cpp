@@ -51,9 +51,9 @@ Workbook sample(int pupils)
                                    patronymics[i % patronymics.size()],
                                    surnames[i % surnames.size()] + n,
                                    names[i % names.size()],
-                                   patronymics[i % patronymics.size()] + QStringLiteral("ќызы"),
+                                   patronymics[i % patronymics.size()] + QStringLiteral("қызы"),
                                    QStringLiteral("Оспанова Г.К."),
-                                   QStringLiteral("Г.Ќ. Оспанова"),
+                                   QStringLiteral("Г.Қ. Оспанова"),
                                    QString::number(20000 + i)};
         for (int c = 0; c < 9; ++c) {
             s.setText(row, c + 1, values[c], c == 8 ? CellType::Number : CellType::String);

@@ -2,17 +2,31 @@
 
 #include <QHash>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <array>
 
 namespace gravik::cp1251 {
 namespace {
 
+// The letters of code page 1251 at the bytes where KZ-1048 has a Kazakh
+// letter, and those letters.
+constexpr std::array<std::pair<char16_t, char16_t>, 16> kKazakh = {{
+    {u'Ќ', u'Қ'}, {u'ќ', u'қ'}, {u'Ћ', u'Һ'}, {u'ћ', u'һ'},
+    {u'Ў', u'Ұ'}, {u'ў', u'ұ'}, {u'Ј', u'Ә'}, {u'ј', u'ә'},
+    {u'Ґ', u'Ө'}, {u'ґ', u'ө'}, {u'Є', u'Ғ'}, {u'є', u'ғ'},
+    {u'Ї', u'Ү'}, {u'ї', u'ү'}, {u'Ѕ', u'Ң'}, {u'ѕ', u'ң'},
+}};
+
+// Stand-ins lie in U+0404..U+045E, the letters in U+0492..U+04E9: one table
+// over that stretch serves both directions.
+constexpr char16_t kFirst = 0x0400, kLast = 0x04FF;
+
 struct Tables {
     bool ok = false;
     std::array<char16_t, 256> toUnicode{};
-    QHash<char16_t, uchar> toByte;
+    std::array<char16_t, kLast - kFirst + 1> swap{}; // stand-in <-> letter, 0 for neither
+    std::array<int16_t, kLast + 1> lowByte{};        // byte of U+0000..U+04FF, -1 for none
+    QHash<char16_t, uchar> highByte;                 // byte of the rest
 };
 
 // Built once from Qt's own converter, then used as plain lookups.
@@ -20,6 +34,11 @@ const Tables &tables()
 {
     static const Tables t = [] {
         Tables r;
+        r.lowByte.fill(-1);
+        for (const auto &[standIn, letter] : kKazakh) {
+            r.swap[standIn - kFirst] = letter;
+            r.swap[letter - kFirst] = standIn;
+        }
         QStringDecoder dec("windows-1251", QStringDecoder::Flag::Stateless);
         if (!dec.isValid())
             return r;
@@ -29,35 +48,57 @@ const Tables &tables()
         const QString text = dec.decode(all);
         if (text.size() != 256)
             return r;
+        int codes = 0;
+        auto add = [&](char16_t c, int b) {
+            if (c <= kLast) {
+                codes += r.lowByte[c] < 0;
+                r.lowByte[c] = int16_t(b);
+            } else {
+                codes += !r.highByte.contains(c);
+                r.highByte.insert(c, uchar(b));
+            }
+        };
         for (int b = 0; b < 256; ++b) {
-            r.toUnicode[b] = text.at(b).unicode();
-            r.toByte.insert(text.at(b).unicode(), uchar(b));
+            const char16_t c = text.at(b).unicode();
+            const bool standIn = c >= kFirst && c <= kLast && r.swap[c - kFirst] && c < 0x0492;
+            r.toUnicode[b] = standIn ? r.swap[c - kFirst] : c;
+            add(c, b);
+            if (standIn)
+                add(r.toUnicode[b], b);
         }
-        r.ok = r.toByte.size() == 256;
+        r.ok = codes == 256 + int(kKazakh.size());
         return r;
     }();
     return t;
 }
 
-char16_t fold(char16_t c)
+int byteOf(const Tables &t, char16_t c)
 {
-    switch (c) {
-    case 0x04D8: return 0x0408; // Ә -> Ј
-    case 0x04D9: return 0x0458; // ә -> ј
-    case 0x0492: return 0x0404; // Ғ -> Є
-    case 0x0493: return 0x0454; // ғ -> є
-    case 0x049A: return 0x040C; // Қ -> Ќ
-    case 0x049B: return 0x045C; // қ -> ќ
-    case 0x04A2: return 0x0405; // Ң -> Ѕ
-    case 0x04A3: return 0x0455; // ң -> ѕ
-    case 0x04E8: return 0x0490; // Ө -> Ґ
-    case 0x04E9: return 0x0491; // ө -> ґ
-    case 0x04B0: return 0x040E; // Ұ -> Ў
-    case 0x04B1: return 0x045E; // ұ -> ў
-    case 0x04AE: return 0x0407; // Ү -> Ї
-    case 0x04AF: return 0x0457; // ү -> ї
-    default: return c;
-    }
+    if (c <= kLast)
+        return t.lowByte[c];
+    const auto it = t.highByte.constFind(c);
+    return it == t.highByte.cend() ? -1 : it.value();
+}
+
+// Replaces, from the first character that changes, each character in
+// [from, to) by its partner; text itself when none changes.
+QString swapRange(const QString &text, char16_t from, char16_t to)
+{
+    const Tables &t = tables();
+    const char16_t *u = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    auto changes = [&](char16_t c) { return c >= from && c < to && t.swap[c - kFirst]; };
+    qsizetype i = 0;
+    while (i < n && !changes(u[i]))
+        ++i;
+    if (i == n)
+        return text;
+    QString out = text;
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    for (; i < n; ++i)
+        if (changes(d[i]))
+            d[i] = t.swap[d[i] - kFirst];
+    return out;
 }
 
 } // namespace
@@ -79,35 +120,31 @@ QByteArray encode(QStringView text)
     const Tables &t = tables();
     QByteArray out(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const auto it = t.toByte.constFind(fold(text[i].unicode()));
-        out[i] = it == t.toByte.cend() ? '?' : char(it.value());
+        const int b = byteOf(t, text[i].unicode());
+        out[i] = b < 0 ? '?' : char(b);
     }
     return out;
 }
 
-QString foldKazakh(QStringView text)
-{
-    QString out(text.size(), Qt::Uninitialized);
-    QChar *d = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        d[i] = QChar(fold(text[i].unicode()));
-    return out;
-}
+QString kazakhLetters(const QString &text) { return swapRange(text, kFirst, 0x0492); }
+
+QString storedForms(const QString &text) { return swapRange(text, 0x0492, kLast + 1); }
 
 bool encodable(QChar c)
 {
-    return tables().toByte.contains(fold(c.unicode()));
+    return byteOf(tables(), c.unicode()) >= 0;
 }
 
 QString keepEncodable(QStringView text, bool *dropped)
 {
+    const Tables &t = tables();
     QString out;
     out.reserve(text.size());
     bool any = false;
     for (QChar c : text) {
-        const QChar f(fold(c.unicode()));
-        if (tables().toByte.contains(f.unicode()))
-            out.append(f);
+        const int b = byteOf(t, c.unicode());
+        if (b >= 0)
+            out.append(QChar(t.toUnicode[b]));
         else
             any = true;
     }

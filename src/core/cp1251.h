@@ -3,26 +3,36 @@
 #include <QByteArray>
 #include <QString>
 
-// Code page 1251, the encoding of every text file of the program.
-// All byte <-> text conversion goes through here.
+// The 8-bit encoding of every text file of the program: code page 1251 with
+// the sixteen Kazakh letters where the Kazakh code page KZ-1048 puts them
+// (0x8D Қ, 0x9D қ, 0xA3 Ә, ...). Those bytes are the letters' stored forms: in
+// code page 1251 they read Ќ ќ Ј ..., which is how older copies of the program
+// and Baza.xml keep them. In memory every text holds the real Kazakh letters;
+// all byte <-> text conversion goes through here.
 namespace gravik::cp1251 {
 
 // False when Qt was built without a windows-1251 converter.
 bool available();
 
+// Stored bytes come back as Kazakh letters.
 QString decode(QByteArrayView bytes);
 
-// Folds the Unicode Kazakh letters into their stored forms first; a character
-// with no byte in the code page becomes '?'.
+// A Kazakh letter and the letter of code page 1251 that stands for it
+// (Қ and Ќ) give the same byte; a character with no byte becomes '?'.
 QByteArray encode(QStringView text);
 
-// Replaces Ә Ғ Қ Ң Ө Ұ Ү (both cases) by the letters that stand for them.
-QString foldKazakh(QStringView text);
+// Each stand-in (Ќ ќ Ј ј Є є Ѕ ѕ Ґ ґ Ў ў Ї ї Ћ ћ) as the Kazakh letter it stands
+// for; other characters unchanged. Shares text's data when there is none.
+QString kazakhLetters(const QString &text);
 
-// True when c (after folding) has a byte in the code page.
+// The reverse, for text kept in code page 1251's Unicode letters (Baza.xml).
+QString storedForms(const QString &text);
+
+// True when c has a byte.
 bool encodable(QChar c);
 
-// Folds, then drops every character without a byte; *dropped tells whether any went.
+// Drops every character without a byte and shows stand-ins as Kazakh letters;
+// *dropped tells whether any went.
 QString keepEncodable(QStringView text, bool *dropped = nullptr);
 
 } // namespace gravik::cp1251

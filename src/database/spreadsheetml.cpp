@@ -654,6 +654,7 @@ private:
             text = QString::fromUtf8(n.value());
         else
             text = shared(cell.column, n.value());
+        text = cp1251::kazakhLetters(text); // cells keep the stored forms (ќ for қ)
         if (text.isEmpty()) {
             cell.type = CellType::Empty;
             cell.text.clear();
@@ -1081,7 +1082,7 @@ private:
                 m_out += "><Data ss:Type=\"";
                 m_out += typeName(oc.stored->type);
                 m_out += "\">";
-                appendEscaped(m_out, oc.stored->text, false);
+                appendEscaped(m_out, cp1251::storedForms(oc.stored->text), false);
                 m_out += "</Data></Cell>";
             } else {
                 m_out += "/>";

@@ -6,9 +6,10 @@ class QLineEdit;
 
 namespace gravik {
 
-// Keeps a box to what code page 1251 can store: Kazakh letters are folded into
-// their stored forms as they are typed, and a character with no byte is refused
-// with the system beep (pasted text loses only those characters).
+// Keeps a box to what the code page can store: a typed stand-in (є on a
+// Ukrainian layout) shows as the Kazakh letter it is stored as (ғ), and a
+// character with no byte is refused with the system beep (pasted text loses
+// only those characters).
 class Cp1251Validator : public QValidator
 {
     Q_OBJECT
