@@ -123,13 +123,18 @@ private slots:
         QCOMPARE(labelText(*w, 21), QString());
     }
 
-    void kazakhLettersAreFoldedAndOthersRefusedWhereTyped()
+    void kazakhLettersShowAsTypedAndOthersRefused()
     {
         auto w = startedWindow();
         QLineEdit *b = w->box("Text13");
-        for (QChar c : QString::fromUtf8("Қазақ")) // as a Kazakh keyboard layout types them
-            QTest::sendKeyEvent(QTest::Click, b, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QCOMPARE(b->text(), QString::fromUtf8("Ќазаќ"));
+        auto type = [b](const char *utf8) {
+            b->clear();
+            for (QChar c : QString::fromUtf8(utf8))
+                QTest::sendKeyEvent(QTest::Click, b, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            return b->text();
+        };
+        QCOMPARE(type("Қазақ"), QString::fromUtf8("Қазақ")); // a Kazakh keyboard layout
+        QCOMPARE(type("Ќазаєы"), QString::fromUtf8("Қазағы")); // the letters that share their bytes
         b->clear();
         b->insert(QString::fromUtf8("Ли😀 Ю"));
         QCOMPARE(b->text(), QString::fromUtf8("Ли Ю"));
@@ -172,7 +177,7 @@ private slots:
         }
         auto again = startedWindow();
         QCOMPARE(again->box("Text30")->text(), QString::fromUtf8("Алматы"));
-        QCOMPARE(again->box("Text31")->text(), QString::fromUtf8("Ќараєанды"));
+        QCOMPARE(again->box("Text31")->text(), QString::fromUtf8("Қарағанды"));
         QVERIFY(m_folder->read("1.txt").contains("\x8d\xe0\xf0\xe0\xba\xe0\xed\xe4\xfb"));
     }
 

@@ -55,8 +55,8 @@ private slots:
         for (int i = 0; i < file.size(); ++i)
             QVERIFY2(cp1251::encode(builtIn.at(i)) == file.at(i), qPrintable(QString("line %1").arg(i + 1)));
         QCOMPARE(builtIn.at(0), QString::fromUtf8("Шрифт"));
-        QCOMPARE(builtIn.at(57), QString::fromUtf8("Ќаріп"));
-        QCOMPARE(builtIn.at(90), QString::fromUtf8("Баєдарлама параметрлері"));
+        QCOMPARE(builtIn.at(57), QString::fromUtf8("Қаріп"));
+        QCOMPARE(builtIn.at(90), QString::fromUtf8("Бағдарлама параметрлері"));
     }
 
     void russianAndKazakhLinesPairOneToOne()
@@ -147,12 +147,12 @@ private slots:
     {
         ProgramFolder dir;
         QList<QByteArray> lines = defaultLines();
-        lines[93] = "\x8D\xE0\xE7\xE0\x9D";             // Ќазаќ
+        lines[93] = "\x8D\xE0\xE7\xE0\x9D";             // Қазақ
         lines[94] = "\xA3\xBC\xAA\xBA\xBD\xBE\xA5\xB4\xA1\xA2\xAF\xBF\xB2\xB3";
         const QByteArray before = crlf(lines);
         dir.write("data/languare.txt", before);
         TranslationTable t = TranslationTable::load(TranslationTable::defaultPath());
-        QCOMPARE(t.text(94), QString::fromUtf8("Ќазаќ"));
+        QCOMPARE(t.text(94), QString::fromUtf8("Қазақ"));
         QVERIFY(t.save(TranslationTable::defaultPath()));
         QCOMPARE(dir.read("data/languare.txt"), before);
 
@@ -262,13 +262,13 @@ private slots:
         QCOMPARE(int(kz.size()), 39);
         QCOMPARE(kz.front().first.target, i18n::Target::Title);
         QCOMPARE(kz.front().second, QString::fromUtf8("Мектеп аттестат"));
-        QCOMPARE(kz.at(1).second, QString::fromUtf8("Ќаріп"));
+        QCOMPARE(kz.at(1).second, QString::fromUtf8("Қаріп"));
         for (const QString code : {"kaz", "Kaz ", "rus", "", "Text32"})
             QVERIFY(i18n::resolve("Blankard", code, t).empty());
         QVERIFY(i18n::resolve("Nowhere", "Rus", t).empty());
 
         const auto help = i18n::resolve("Help", "Kaz", t);
-        QCOMPARE(help.at(1).second, QString::fromUtf8("Нўсќа: 1.3.1"));
+        QCOMPARE(help.at(1).second, QString::fromUtf8("Нұсқа: 1.3.1"));
         QCOMPARE(help.at(3).second, QString::fromUtf8("Тел: ") + i18n::MakerTelephone);
         t.setText(51, QString());
         QCOMPARE(i18n::resolve("Help", "Rus", t).at(1).second, QString(" 1.3.1"));
