@@ -1,3 +1,4 @@
+#include "core/cp1251.h"
 #include "database/spreadsheetml.h"
 #include "database/studentdatabase.h"
 
@@ -73,7 +74,8 @@ void compareEveryCell(const Worksheet &sheet, const std::vector<QStringList> &cs
     int compared = 0;
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= columns; ++c) {
-            const QString ours = sheet.text(r, c), theirs = csvCell(csv, r, c);
+            // The file holds the letters' stored forms, which LibreOffice shows.
+            const QString ours = cp1251::storedForms(sheet.text(r, c)), theirs = csvCell(csv, r, c);
             if (ours != theirs)
                 QFAIL(qPrintable(QStringLiteral("%1, %2%3: ours «%4», LibreOffice «%5»")
                                      .arg(what, columnName(c)).arg(r).arg(ours, theirs)));
@@ -101,10 +103,10 @@ void LibreOfficeTest::readsWhatWeWriteAndWeReadWhatItWrites()
     QVERIFY(dir.isValid());
     Workbook ours = studentdb::builtIn();
     const QStringList pupils[] = {
-        {"Жаксыбеков", "Нурсултан", "Абаевич", "Жаќсыбеков", "Нўрсўлтан", "Абайўлы", "Оспанова Г.К.", "Г.Ќ. Оспанова", "20417"},
-        {"Ли", "", "Сергеевич", "Ли", "", "Сергейўлы", "Ким & <Ко>", "\"Кавычки\", запятая", "0020418"},
-        {"Тлеубаева", "Динара", "Ерлановна\n(вторая строка)", "Тілеубаева", "Динара", "Ерланќызы", "a;b", "'x'", "0.5"},
-        {"O'Brien", "Анна-Мария", "  пробелы  ", "Ґ Ї Є", "Ѕ", "Ў", "№ 20419", "€", "125"},
+        {"Жаксыбеков", "Нурсултан", "Абаевич", "Жақсыбеков", "Нұрсұлтан", "Абайұлы", "Оспанова Г.К.", "Г.Қ. Оспанова", "20417"},
+        {"Ли", "", "Сергеевич", "Ли", "", "Сергейұлы", "Ким & <Ко>", "\"Кавычки\", запятая", "0020418"},
+        {"Тлеубаева", "Динара", "Ерлановна\n(вторая строка)", "Тілеубаева", "Динара", "Ерланқызы", "a;b", "'x'", "0.5"},
+        {"O'Brien", "Анна-Мария", "  пробелы  ", "Ө Ү Ғ", "Ң", "Ұ", "№ 20419", "€", "125"},
     };
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 9; ++c) {
