@@ -1,8 +1,16 @@
 #include "pagefields.h"
 #include "pdfwords.h"
 #include "printing/pageoutput.h"
+#include "core/certificate.h"
+#include "core/certificatefields.h"
+#include "support/programfolder.h"
 
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QPageSize>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -129,6 +137,58 @@ private slots:
         QVERIFY(!page::writePdf(path, {page::a4Layout(), 1200}, numberedPage(), &error));
         QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
         QVERIFY(!QFile::exists(path));
+    }
+
+    // 1.txt keeps ў for ұ: the sheet, and a viewer's search, has the letter.
+    void kazakhLettersInTheTextLayer()
+    {
+        ProgramFolder folder;
+        folder.setLine(QStringLiteral("1.txt"), int(stateFileBoxes().indexOf("Text15")) + 1,
+                       "\xCC\xE0\xF0\xE0\xF2\xA2\xEB\xFB"); // Маратўлы
+        CertificateDocument doc;
+        StateFile::Error e;
+        QVERIFY2(doc.load(folder.file(QStringLiteral("1.txt")), &e), qPrintable(e.message));
+        const QString path = m_dir.filePath(QStringLiteral("kazakh.pdf"));
+        QString error;
+        QVERIFY2(page::writePdf(path, {}, page::contents(doc.certificate()), &error), qPrintable(error));
+        const PdfText pdf = PdfText::read(path);
+        QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
+        QVERIFY2(pdf.find(QString::fromUtf8("Маратұлы")), qPrintable(pdf.texts().join(' ')));
+        QVERIFY(!pdf.find(QString::fromUtf8("Маратўлы")));
+    }
+
+    // The page's and the windows' fonts have every Kazakh letter; a font
+    // without them (DejaVu Sans ExtraLight) still shows each, from another font.
+    void kazakhLettersHaveGlyphs()
+    {
+        const QString letters = QString::fromUtf8("ӘәҒғҚқҢңӨөҰұҮүҺһІі");
+        for (const QFont &f : {QFont(QStringLiteral("Times New Roman")), QFont(QStringLiteral("Arial")),
+                               QFont(QStringLiteral("Courier New")), QApplication::font()}) {
+            const QRawFont raw = QRawFont::fromFont(f);
+            for (QChar c : letters)
+                QVERIFY2(raw.supportsCharacter(c), qPrintable(raw.familyName() + ' ' + c));
+        }
+        QFont without;
+        for (const QString &family : QFontDatabase::families())
+            for (const QString &style : QFontDatabase::styles(family)) {
+                const QFont f = QFontDatabase::font(family, style, 12);
+                const QRawFont raw = QRawFont::fromFont(f);
+                if (raw.supportsCharacter(QChar(0x0430)) && !raw.supportsCharacter(QChar(0x049A)))
+                    without = f;
+            }
+        if (without.family().isEmpty())
+            QSKIP("no installed Cyrillic font lacks the Kazakh letters");
+        QTextLayout layout(letters, without);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        qsizetype drawn = 0;
+        for (const QGlyphRun &run : layout.glyphRuns()) {
+            for (quint32 g : run.glyphIndexes())
+                QVERIFY2(g != 0, qPrintable(run.rawFont().familyName())); // glyph 0 is the missing-letter box
+            drawn += run.glyphIndexes().size();
+        }
+        QCOMPARE(drawn, letters.size());
     }
 
 private:
