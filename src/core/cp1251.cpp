@@ -17,7 +17,7 @@ constexpr std::array<std::pair<char16_t, char16_t>, 16> kKazakh = {{
     {u'Ї', u'Ү'}, {u'ї', u'ү'}, {u'Ѕ', u'Ң'}, {u'ѕ', u'ң'},
 }};
 
-// Stand-ins lie in U+0404..U+045E, the letters in U+0492..U+04E9: one table
+// Stand-ins lie in U+0404..U+0491, the letters in U+0492..U+04E9: one table
 // over that stretch serves both directions.
 constexpr char16_t kFirst = 0x0400, kLast = 0x04FF;
 
@@ -80,25 +80,23 @@ int byteOf(const Tables &t, char16_t c)
     return it == t.highByte.cend() ? -1 : it.value();
 }
 
-// Replaces, from the first character that changes, each character in
-// [from, to) by its partner; text itself when none changes.
-QString swapRange(const QString &text, char16_t from, char16_t to)
+// Replaces each character in [from, to) by its partner, in place.
+QString swapRange(QString text, char16_t from, char16_t to)
 {
     const Tables &t = tables();
     const char16_t *u = reinterpret_cast<const char16_t *>(text.constData());
     const qsizetype n = text.size();
-    auto changes = [&](char16_t c) { return c >= from && c < to && t.swap[c - kFirst]; };
+    auto changes = [&](char16_t c) { return char16_t(c - from) < char16_t(to - from) && t.swap[c - kFirst]; };
     qsizetype i = 0;
     while (i < n && !changes(u[i]))
         ++i;
     if (i == n)
         return text;
-    QString out = text;
-    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    char16_t *d = reinterpret_cast<char16_t *>(text.data()); // copies only when shared
     for (; i < n; ++i)
         if (changes(d[i]))
             d[i] = t.swap[d[i] - kFirst];
-    return out;
+    return text;
 }
 
 } // namespace
@@ -126,9 +124,17 @@ QByteArray encode(QStringView text)
     return out;
 }
 
-QString kazakhLetters(const QString &text) { return swapRange(text, kFirst, 0x0492); }
+QString kazakhLetters(QString text) { return swapRange(std::move(text), kFirst, 0x0492); }
 
-QString storedForms(const QString &text) { return swapRange(text, 0x0492, kLast + 1); }
+QString storedForms(QString text) { return swapRange(std::move(text), 0x0492, kLast + 1); }
+
+char32_t standInOf(char32_t letter)
+{
+    if (letter < 0x0492 || letter > kLast)
+        return letter;
+    const char16_t s = tables().swap[letter - kFirst];
+    return s ? s : letter;
+}
 
 bool encodable(QChar c)
 {

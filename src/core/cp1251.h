@@ -22,11 +22,19 @@ QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 
 // Each stand-in (Ќ ќ Ј ј Є є Ѕ ѕ Ґ ґ Ў ў Ї ї Ћ ћ) as the Kazakh letter it stands
-// for; other characters unchanged. Shares text's data when there is none.
-QString kazakhLetters(const QString &text);
+// for; other characters unchanged. Changes text in place when it is not shared.
+QString kazakhLetters(QString text);
 
 // The reverse, for text kept in code page 1251's Unicode letters (Baza.xml).
-QString storedForms(const QString &text);
+QString storedForms(QString text);
+
+char32_t standInOf(char32_t letter);
+
+// storedForms for one character, for writers that go a character at a time.
+inline char32_t storedForm(char32_t c)
+{
+    return c - 0x0492u <= 0x04E9u - 0x0492u ? standInOf(c) : c;
+}
 
 // True when c has a byte.
 bool encodable(QChar c);

@@ -592,7 +592,7 @@ private:
         auto &[text, string] = m_above[size_t(column - 1)];
         if (text != v) {
             text = v;
-            string = QString::fromUtf8(v.data(), qsizetype(v.size()));
+            string = cp1251::kazakhLetters(QString::fromUtf8(v.data(), qsizetype(v.size()))); // ќ is қ
         }
         return string;
     }
@@ -649,12 +649,11 @@ private:
         });
         QString text;
         if (n.first_child())
-            text = elementText(n);
+            text = cp1251::kazakhLetters(elementText(n));
         else if (is(type, "Number"))
             text = QString::fromUtf8(n.value());
         else
             text = shared(cell.column, n.value());
-        text = cp1251::kazakhLetters(text); // cells keep the stored forms (ќ for қ)
         if (text.isEmpty()) {
             cell.type = CellType::Empty;
             cell.text.clear();
@@ -817,6 +816,8 @@ void appendEscaped(QByteArray &out, const QString &text, bool attribute)
         } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
             continue; // not a character XML can carry
         }
+        if (!attribute)
+            c = cp1251::storedForm(c); // cells keep the stored forms (ќ for қ)
         room(4);
         if (c < 0x800) {
             p[at++] = char(0xC0 | (c >> 6));
@@ -1082,7 +1083,7 @@ private:
                 m_out += "><Data ss:Type=\"";
                 m_out += typeName(oc.stored->type);
                 m_out += "\">";
-                appendEscaped(m_out, cp1251::storedForms(oc.stored->text), false);
+                appendEscaped(m_out, oc.stored->text, false);
                 m_out += "</Data></Cell>";
             } else {
                 m_out += "/>";
