@@ -3,7 +3,7 @@
 #include "database/database.h"
 #include "editor/blankard.h"
 #include "i18n/interfacelanguage.h"
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 #include "settings/settingswindow.h"
 #include "students/students.h"
 #include "widgets/windowregistry.h"

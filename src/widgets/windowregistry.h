@@ -32,7 +32,6 @@ public:
     // The creation step runs after the window is registered, so a window that
     // reaches itself through the registry while it loads finds itself.
     void setFactory(WindowKind kind, Factory factory, CreationStep creation = {});
-    bool available(WindowKind kind) const;
 
     QWidget *get(WindowKind kind);
     QWidget *existing(WindowKind kind) const;

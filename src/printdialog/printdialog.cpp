@@ -1,4 +1,4 @@
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 
 #include "widgets/windowregistry.h"
 #include "language/languagefile.h"
@@ -126,7 +126,6 @@ bool PrintDialog::printPage()
     panel->show();
     if (!m_last.ok)
         reportFailure(m_last);
-    emit pagePrinted(m_last);
     return m_last.ok;
 }
 
