@@ -4,8 +4,10 @@
 #include "core/cp1251.h"
 #include "core/programdir.h"
 #include "editor/blankard.h"
+#include "core/version.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSessionManager>
@@ -51,12 +53,50 @@ int fail(const QString &title, const QString &message)
     return 1;
 }
 
+void describe(QCommandLineParser &parser)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("gravik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(GRAVIK_VERSION));
+    parser.setApplicationDescription(QStringLiteral("Печать аттестатов на бланке."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(gravik::programdir::dirOption());
+}
+
+// --help and --version are answered before the windowing system is touched,
+// so that they work without a display.
+void answerInfoOptions(int argc, char *argv[])
+{
+    QCoreApplication probe(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
+    parser.parse(probe.arguments());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
+
+    QCommandLineParser parser;
+    describe(parser);
+    if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
+        const QString what = parser.errorText().isEmpty()
+                                 ? QStringLiteral("Лишний аргумент: %1").arg(parser.positionalArguments().constFirst())
+                                 : parser.errorText();
+        qCritical("%s\nСправка: gravik --help", qUtf8Printable(what));
+        return 2;
+    }
+    QString dirError;
+    if (!gravik::programdir::setUp(parser.value(gravik::programdir::dirOption()), &dirError))
+        return fail(QStringLiteral("Gravik"), dirError);
 
     gravik::SingleInstance instance(gravik::programdir::path());
     if (!instance.acquired())
