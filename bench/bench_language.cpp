@@ -9,6 +9,7 @@
 #include "language/translationtable.h"
 #include "settings/settingswindow.h"
 #include "support/programfolder.h"
+#include "support/mainwindow.h"
 
 #include <QApplication>
 
@@ -49,7 +50,7 @@ void switchAllWindows(benchmark::State &state)
     ProgramFolder folder;
     notices::setSink([](const QString &) {});
     WindowRegistry registry;
-    Blankard main;
+    TestMainWindow main;
     registerWindows(registry, main);
     QString error;
     main.startUp(&error);

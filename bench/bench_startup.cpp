@@ -5,6 +5,7 @@
 #include "app/singleinstance.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
+#include "support/mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,7 +33,7 @@ int programChild(int argc, char **argv, const QString &dir)
     programdir::setPath(dir);
     SingleInstance instance(dir);
     WindowRegistry registry;
-    Blankard main;
+    TestMainWindow main;
     return startLikeTheProgram(registry, main) ? shown() : 1;
 }
 

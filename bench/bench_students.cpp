@@ -15,6 +15,7 @@
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
+#include "support/mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -130,7 +131,7 @@ void fillPupilList(benchmark::State &state)
     WindowRegistry registry;
     registry.setFactory(WindowKind::Baza, [] { return new BazaWindow; },
                         [](QWidget *w) { static_cast<BazaWindow *>(w)->creationStep(); });
-    Blankard main;
+    TestMainWindow main;
     Blankard::StartupSteps steps;
     PupilChooser *chooser = PupilChooser::attach(main, registry, steps);
     registry.get(WindowKind::Baza);
@@ -205,7 +206,7 @@ int memoryChild(int argc, char **argv, const QString &dir)
     QApplication app(argc, argv);
     programdir::setPath(dir);
     WindowRegistry registry;
-    Blankard main;
+    TestMainWindow main;
     if (!startLikeTheProgram(registry, main))
         return 1;
     std::printf("%ld %ld %d\n", statusKb("VmRSS:"), statusKb("VmHWM:"), main.pupilList()->count());

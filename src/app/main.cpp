@@ -116,7 +116,8 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("Gravik"), QStringLiteral("В этой сборке Qt нет кодировки windows-1251."));
 
     gravik::WindowRegistry registry;
-    gravik::Blankard main;
+    gravik::CertificateDocument certificate;
+    gravik::Blankard main(certificate);
     gravik::registerWindows(registry, main);
 
     QString error;

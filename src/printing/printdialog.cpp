@@ -99,7 +99,7 @@ void PrintDialog::fill()
 {
     if (!m_main)
         return;
-    auto text = [this](const char *box) { return m_main->box(QString::fromLatin1(box))->text(); };
+    auto text = [this](const char *box) { return m_main->document().value(QString::fromLatin1(box)); };
     m_name->setText(text("Text1") + QLatin1Char(' ') + text("Text2") + QLatin1Char(' ') + text("Text3"));
     m_number->setText(text("Text12"));
 }
@@ -123,7 +123,7 @@ bool PrintDialog::printPage()
     m_main->resetFieldColours();
     QFrame *panel = m_main->panel();
     panel->hide();
-    m_last = m_printer(m_main->pageContent(), jobTitle());
+    m_last = m_printer(page::contents(m_main->document().certificate()), jobTitle());
     panel->show();
     if (!m_last.ok)
         reportFailure(m_last);

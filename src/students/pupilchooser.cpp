@@ -73,8 +73,7 @@ void PupilChooser::choose(const QString &entry)
     if (!record)
         return;
     for (size_t i = 0; i < record->size(); ++i)
-        if (QLineEdit *box = m_main.box(pupils::CopyBoxes[i]))
-            box->setText(pupils::singleLine((*record)[i]));
+        m_main.document().setValue(pupils::CopyBoxes[i], pupils::singleLine((*record)[i]));
 }
 
 void PupilChooser::refresh()

@@ -2,6 +2,7 @@
 // panel open and closed, and saved as PNG files for anyone to look at
 // (GRAVIK_SCREENSHOTS names the folder).
 #include "widgets/windowregistry.h"
+#include "support/mainwindow.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
 #include "support/programfolder.h"
@@ -32,7 +33,7 @@ private slots:
             QSKIP("needs a real X server (run under xvfb-run)");
         ProgramFolder folder;
         WindowRegistry registry;
-        Blankard w;
+        TestMainWindow w;
         registerWindows(registry, w);
         QString error;
         QVERIFY2(w.startUp(&error), qPrintable(error));

@@ -10,6 +10,7 @@
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
 #include "support/programfolder.h"
+#include "support/mainwindow.h"
 
 #include <QLabel>
 #include <QTest>
@@ -68,7 +69,7 @@ struct LanguageRig {
     ProgramFolder dir;
     QStringList messages;
     gravik::WindowRegistry registry;
-    gravik::Blankard main{[] { return QStringList{QStringLiteral("Arial")}; }};
+    TestMainWindow main{[] { return QStringList{QStringLiteral("Arial")}; }};
     gravik::InterfaceLanguage *language = nullptr;
 
     LanguageRig()

@@ -1,4 +1,5 @@
 #include "widgets/windowregistry.h"
+#include "support/mainwindow.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
 #include "widgets/imagebutton.h"
@@ -28,7 +29,7 @@ private:
         ProgramFolder dir;
         QStringList messages;
         WindowRegistry registry;
-        Blankard main{[] { return QStringList{QStringLiteral("Arial")}; }};
+        TestMainWindow main{[] { return QStringList{QStringLiteral("Arial")}; }};
         QTimer watchdog; // a message box of another window must not hang the test
 
         Program()

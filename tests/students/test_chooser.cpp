@@ -1,4 +1,5 @@
 #include "dialogfakes.h"
+#include "support/mainwindow.h"
 
 #include "app/windows.h"
 #include "core/certificatefields.h"
@@ -48,7 +49,7 @@ QStringList pupil(const QString &a, const QString &b, const QString &c, const QS
 // The main window wired to the database as the program does it.
 struct Rig {
     WindowRegistry registry;
-    Blankard main{[] { return QStringList{"Times New Roman"}; }};
+    TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     Rig()
     {
         registerBaza(registry);
@@ -287,7 +288,7 @@ void ChooserTest::programWiring()
               database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
     DialogFakes fakes;
     WindowRegistry registry;
-    Blankard main([] { return QStringList{"Times New Roman"}; });
+    TestMainWindow main([] { return QStringList{"Times New Roman"}; });
     registerWindows(registry, main);
     QString error;
     QVERIFY2(main.startUp(&error), qPrintable(error));
