@@ -1,13 +1,12 @@
+#include "app/commandline.h"
 #include "app/singleinstance.h"
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "core/cp1251.h"
 #include "core/programdir.h"
 #include "editor/blankard.h"
-#include "core/version.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSessionManager>
@@ -53,49 +52,19 @@ int fail(const QString &title, const QString &message)
     return 1;
 }
 
-void describe(QCommandLineParser &parser)
-{
-    QCoreApplication::setApplicationName(QStringLiteral("gravik"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(GRAVIK_VERSION));
-    parser.setApplicationDescription(QStringLiteral("Печать аттестатов на бланке."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption(gravik::programdir::dirOption());
-}
-
-// --help and --version are answered before the windowing system is touched,
-// so that they work without a display.
-void answerInfoOptions(int argc, char *argv[])
-{
-    QCoreApplication probe(argc, argv);
-    QCommandLineParser parser;
-    describe(parser);
-    parser.parse(probe.arguments());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    answerInfoOptions(argc, argv);
+    gravik::commandline::answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
 
-    QCommandLineParser parser;
-    describe(parser);
-    if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
-        const QString what = parser.errorText().isEmpty()
-                                 ? QStringLiteral("Лишний аргумент: %1").arg(parser.positionalArguments().constFirst())
-                                 : parser.errorText();
-        qCritical("%s\nСправка: gravik --help", qUtf8Printable(what));
+    const auto dir = gravik::commandline::programDirArgument();
+    if (!dir)
         return 2;
-    }
     QString dirError;
-    if (!gravik::programdir::setUp(parser.value(gravik::programdir::dirOption()), &dirError))
+    if (!gravik::programdir::setUp(*dir, &dirError))
         return fail(QStringLiteral("Gravik"), dirError);
 
     gravik::SingleInstance instance(gravik::programdir::path());
