@@ -4,6 +4,7 @@
 #include "app/windows.h"
 #include "core/cp1251.h"
 #include "core/programdir.h"
+#include "database/database.h"
 #include "editor/blankard.h"
 
 #include <QApplication>
@@ -86,8 +87,9 @@ int main(int argc, char *argv[])
 
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
+    gravik::StudentDatabase database;
     gravik::Blankard main(certificate);
-    gravik::registerWindows(registry, main);
+    gravik::registerWindows(registry, main, database);
 
     QString error;
     if (!main.startUp(&error))

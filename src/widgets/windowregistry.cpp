@@ -37,7 +37,6 @@ QWidget *WindowRegistry::get(WindowKind kind)
     emit registered(kind, w);
     if (f->second.second)
         f->second.second(w);
-    emit created(kind, w);
     return w;
 }
 

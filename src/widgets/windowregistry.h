@@ -39,6 +39,13 @@ public:
     QWidget *show(WindowKind kind);
     void destroyAll();
 
+    // A window class W with a creationStep() of its own, built by make().
+    template <class W, class Make> void add(WindowKind kind, Make make)
+    {
+        setFactory(kind, [make]() -> QWidget * { return make(); },
+                   [](QWidget *w) { static_cast<W *>(w)->creationStep(); });
+    }
+
     template <class T> T *get(WindowKind kind) { return qobject_cast<T *>(get(kind)); }
     template <class T> T *existing(WindowKind kind) const { return qobject_cast<T *>(existing(kind)); }
 
@@ -46,8 +53,6 @@ signals:
     // After the window is built and registered, before its creation step runs:
     // the place to connect to it (e.g. its LanguageCode) before it loads.
     void registered(gravik::WindowKind kind, QWidget *window);
-    // After its creation step.
-    void created(gravik::WindowKind kind, QWidget *window);
 
 private:
     QPointer<QWidget> m_main;
