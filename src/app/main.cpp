@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/singleinstance.h"
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
@@ -56,8 +57,16 @@ int fail(const QString &title, const QString &message)
 
 int main(int argc, char *argv[])
 {
+    gravik::commandline::answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
+
+    const auto dir = gravik::commandline::programDirArgument();
+    if (!dir)
+        return 2;
+    QString dirError;
+    if (!gravik::programdir::setUp(*dir, &dirError))
+        return fail(QStringLiteral("Gravik"), dirError);
 
     gravik::SingleInstance instance(gravik::programdir::path());
     if (!instance.acquired())
