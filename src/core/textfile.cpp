@@ -62,4 +62,25 @@ std::optional<QString> readFirstLine(const QString &path, QString *error)
     return lines->first();
 }
 
+QString singleLine(const QString &text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            out += u' ';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace gravik::textfile

@@ -1,4 +1,5 @@
 #include "editor/blankard.h"
+#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
 #include "core/certificatefields.h"
@@ -276,7 +277,7 @@ void Blankard::buildPanel()
         b->setToolTip(tip);
         return b;
     };
-    addButton("Image5", "print", "Отправить на печать", 120, 960);
+    addButton(names::PrintButton, "print", "Отправить на печать", 120, 960);
     auto *lock = addButton("Image6", "lock-open", "Заблокировать", 720, 960);
     auto *unlock = addButton("Image7", "lock-closed", "Разблокировать", 1320, 960);
     connect(lock, &ImageButton::clicked, this, &Blankard::openPanel);
@@ -313,12 +314,12 @@ void Blankard::buildPanel()
     pcPal.setColor(QPalette::WindowText, QColor(128, 0, 0));
     pupilCaption->setPalette(pcPal);
     m_pupilList = new QComboBox(p);
-    m_pupilList->setObjectName(QStringLiteral("Combo12"));
+    m_pupilList->setObjectName(QString::fromLatin1(names::PupilList));
     m_pupilList->setEditable(true);
     m_pupilList->setInsertPolicy(QComboBox::NoInsert);
     place(m_pupilList, 3000, 2640, 4695, 315);
     // Usable once the pupil chooser is attached to it.
-    addButton("Image1", "people", "Обновить список", 7920, 2520)->setEnabled(false);
+    addButton(names::UpdateButton, "people", "Обновить список", 7920, 2520)->setEnabled(false);
     rule(p, "Line4", 11640, 3120, 120, 3120);
     rule(p, "Line1", 5880, 3120, 5880, 8640);
 
@@ -362,7 +363,7 @@ ImageButton *Blankard::button(const QString &name) const
 void Blankard::setRegistry(WindowRegistry *registry)
 {
     m_registry = registry;
-    const std::pair<const char *, WindowKind> windows[] = {{"Image5", WindowKind::Print},
+    const std::pair<const char *, WindowKind> windows[] = {{names::PrintButton, WindowKind::Print},
                                                            {"Image8", WindowKind::Baza},
                                                            {"Image11", WindowKind::Settings},
                                                            {"Image14", WindowKind::Help}};

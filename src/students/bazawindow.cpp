@@ -1,4 +1,5 @@
 #include "students/bazawindow.h"
+#include "core/controlnames.h"
 
 #include "core/programdir.h"
 #include "core/textfile.h"
@@ -93,7 +94,7 @@ BazaWindow::Dialogs &BazaWindow::dialogs()
 
 BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
 {
-    setObjectName(QStringLiteral("Baza"));
+    setObjectName(QString::fromLatin1(names::DatabaseWindow));
     setWindowTitle(title());
     setAutoFillBackground(true);
     QPalette pal = palette();
