@@ -128,15 +128,25 @@ bool ssAttr(Ns ns) { return ns == Ns::Ss || ns == Ns::None; }
 QString str(const pugi::xml_attribute &a) { return QString::fromUtf8(a.value()); }
 
 // The text of an element and of every element inside it (rich text keeps only
-// its letters). The parser keeps an element's first text as its value.
-void appendText(const pugi::xml_node &n, QByteArray &out)
+// its letters). The parser keeps an element's first text as its value. Walked
+// without recursion: how deep elements nest is the file's choice.
+void appendText(const pugi::xml_node &top, QByteArray &out)
 {
-    out += n.value();
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+    out += top.value();
+    pugi::xml_node c = top.first_child();
+    while (c) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata || c.type() == pugi::node_element)
             out += c.value();
-        else if (c.type() == pugi::node_element)
-            appendText(c, out);
+        if (c.type() == pugi::node_element && c.first_child()) {
+            c = c.first_child();
+            continue;
+        }
+        while (!c.next_sibling()) {
+            c = c.parent();
+            if (c == top)
+                return;
+        }
+        c = c.next_sibling();
     }
 }
 
@@ -160,7 +170,7 @@ int positiveInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, 
     const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
     if (!ok || v < 1 || v > max)
         throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 1 до %3")
-                             .arg(QString::fromLatin1(what), str(a)).arg(max));
+                             .arg(QString::fromUtf8(what), str(a)).arg(max));
     return int(v);
 }
 
@@ -170,7 +180,7 @@ int nonNegativeInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int ma
     const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
     if (!ok || v < 0 || v > max)
         throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 0 до %3")
-                             .arg(QString::fromLatin1(what), str(a)).arg(max));
+                             .arg(QString::fromUtf8(what), str(a)).arg(max));
     return int(v);
 }
 
@@ -208,8 +218,6 @@ public:
                 readExcelWorkbook(c);
         });
         resolveParents();
-        for (int i = 0; i < int(book.styles.size()); ++i)
-            m_styleIds.insert(book.styles[i].id, i);
         forChildren(m_scope, root, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns == Ns::Ss && is(local, "Worksheet"))
                 readWorksheet(c);
@@ -254,11 +262,12 @@ private:
                 else if (is(alocal, "Parent"))
                     parent = str(a);
             });
-            if (s.id.isEmpty() || book.styleIndex(s.id) >= 0)
+            if (s.id.isEmpty() || m_styleIds.contains(s.id))
                 return; // unusable or a repeated name: the first one counts
             readStyleParts(c, s);
+            m_styleIds.insert(s.id, int(book.styles.size()));
             book.styles.push_back(std::move(s));
-            m_parents.push_back(parent);
+            m_parents.push_back({parent, c.offset_debug()});
         });
     }
 
@@ -297,22 +306,33 @@ private:
     }
 
     // A style takes what it leaves unset from its parent, and that from its own.
+    // Chains are followed without recursion, each style once; a loop is refused.
     void resolveParents()
     {
-        std::vector<int> state(book.styles.size(), 0); // 0 open, 1 resolving, 2 done
-        std::function<void(int)> resolve = [&](int i) {
-            if (state[i] != 0)
-                return; // done, or a loop of parents
-            state[i] = 1;
-            const int p = m_parents[i].isEmpty() ? -1 : book.styleIndex(m_parents[i]);
-            if (p >= 0 && p != i) {
-                resolve(p);
-                book.styles[i].inheritFrom(book.styles[p]);
+        enum : unsigned char { Open, Resolving, Done };
+        std::vector<unsigned char> state(book.styles.size(), Open);
+        std::vector<int> chain;
+        for (int first = 0; first < int(book.styles.size()); ++first) {
+            int i = first;
+            while (i >= 0 && state[size_t(i)] == Open) {
+                state[size_t(i)] = Resolving;
+                chain.push_back(i);
+                const Parent &p = m_parents[size_t(i)];
+                i = p.id.isEmpty() ? -1 : m_styleIds.value(p.id, -1);
+                if (i >= 0 && state[size_t(i)] == Resolving)
+                    throw ParseFailure{QStringLiteral("стиль «%1» наследует сам от себя (цепочка ss:Parent замкнута)")
+                                           .arg(book.styles[size_t(i)].id),
+                                       m_parents[size_t(i)].offset};
             }
-            state[i] = 2;
-        };
-        for (int i = 0; i < int(book.styles.size()); ++i)
-            resolve(i);
+            // From the top of the chain down: each parent is complete before its child takes from it.
+            for (size_t k = chain.size(); k-- > 0;) {
+                const int s = chain[k];
+                if (k + 1 < chain.size() || i >= 0)
+                    book.styles[size_t(s)].inheritFrom(book.styles[size_t(k + 1 < chain.size() ? chain[k + 1] : i)]);
+                state[size_t(s)] = Done;
+            }
+            chain.clear();
+        }
     }
 
     int styleOf(const pugi::xml_attribute &a)
@@ -364,6 +384,7 @@ private:
         for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
             ++children;
         sheet.rows.reserve(sheet.rows.size() + children);
+        // Rows go in as read and are sorted at the end.
         int column = 0, row = 0;
         forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns != Ns::Ss)
@@ -373,7 +394,58 @@ private:
             else if (is(local, "Row"))
                 row = readRow(c, sheet, row);
         });
+        sortRows(sheet.rows);
         compactBlankRows(sheet);
+    }
+
+    // A file need not list rows or cells in order: they are sorted once the
+    // table is read, which keeps a reversed file as cheap as an ordered one.
+    // A later cell for the same place replaces an earlier one.
+    static void sortCells(std::vector<SheetCell> &cells)
+    {
+        if (std::adjacent_find(cells.begin(), cells.end(),
+                               [](const SheetCell &a, const SheetCell &b) { return a.column >= b.column; })
+            == cells.end())
+            return;
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const SheetCell &a, const SheetCell &b) { return a.column < b.column; });
+        size_t out = 0;
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i + 1 < cells.size() && cells[i + 1].column == cells[i].column)
+                continue;
+            if (out != i)
+                cells[out] = std::move(cells[i]);
+            ++out;
+        }
+        cells.resize(out);
+    }
+
+    // A row read twice takes the later format, and the cells of both.
+    static void sortRows(std::vector<SheetRow> &rows)
+    {
+        if (std::adjacent_find(rows.begin(), rows.end(),
+                               [](const SheetRow &a, const SheetRow &b) { return a.index >= b.index; })
+            == rows.end())
+            return;
+        std::stable_sort(rows.begin(), rows.end(), [](const SheetRow &a, const SheetRow &b) { return a.index < b.index; });
+        size_t out = 0;
+        for (size_t i = 0; i < rows.size();) {
+            size_t j = i + 1;
+            while (j < rows.size() && rows[j].index == rows[i].index)
+                ++j;
+            SheetRow merged = std::move(rows[j - 1]);
+            if (j - i > 1) {
+                std::vector<SheetCell> cells;
+                for (size_t k = i; k + 1 < j; ++k)
+                    std::move(rows[k].cells.begin(), rows[k].cells.end(), std::back_inserter(cells));
+                std::move(merged.cells.begin(), merged.cells.end(), std::back_inserter(cells));
+                sortCells(cells);
+                merged.cells = std::move(cells);
+            }
+            rows[out++] = std::move(merged);
+            i = j;
+        }
+        rows.resize(out);
     }
 
     // Long runs of rows that hold nothing but empty styled cells (a bordered
@@ -490,43 +562,25 @@ private:
 
         m_lastRowCells = cells.size();
         const bool formatted = height > 0 || style >= 0 || hidden;
-        if (last == index) {
-            if (!formatted && cells.empty())
-                return last;
-            SheetRow &r = sheet.rowAt(index);
-            r.height = height;
-            r.style = style;
-            r.hidden = hidden;
-            const bool ordered = std::adjacent_find(cells.begin(), cells.end(), [](const SheetCell &a, const SheetCell &b) {
-                                     return a.column >= b.column;
-                                 }) == cells.end();
-            if (r.cells.empty() && ordered) {
-                r.cells = std::move(cells);
-            } else {
-                for (SheetCell &cell : cells)
-                    insertCell(r, std::move(cell));
+        if (!formatted && cells.empty())
+            return last;
+        // A repeated row (ss:Span) repeats its format, not its values: the rows
+        // after the first take its height, hidden state and styles as ranges,
+        // at no cost per row; only the first holds its cells.
+        sortCells(cells);
+        if (last > index) {
+            if (formatted)
+                sheet.rowRanges.push_back({index + 1, last, height, style, hidden});
+            for (size_t k = 0; k < cells.size();) {
+                size_t m = k + 1;
+                while (m < cells.size() && cells[m].column == cells[m - 1].column + 1 && cells[m].style == cells[k].style)
+                    ++m;
+                if (cells[k].style >= 0)
+                    sheet.formats.push_back({index + 1, cells[k].column, last, cells[m - 1].column, cells[k].style});
+                k = m;
             }
-            return last;
         }
-        // A repeated row: its empty styled cells become format ranges, so a long
-        // run of bordered rows costs one entry; cells with values repeat.
-        std::vector<SheetCell> valued;
-        for (SheetCell &cell : cells) {
-            if (!cell.hasValue() && cell.mergeAcross == 0 && cell.mergeDown == 0 && cell.style >= 0)
-                sheet.formats.push_back({index, cell.column, last, cell.column, cell.style});
-            else
-                valued.push_back(std::move(cell));
-        }
-        if (!formatted && valued.empty())
-            return last;
-        for (int i = index; i <= last; ++i) {
-            SheetRow &r = sheet.rowAt(i);
-            r.height = height;
-            r.style = style;
-            r.hidden = hidden;
-            for (const SheetCell &cell : valued)
-                insertCell(r, cell);
-        }
+        sheet.rows.push_back({index, height, style, hidden, std::move(cells)});
         return last;
     }
 
@@ -545,20 +599,6 @@ private:
             string = QString::fromUtf8(v.data(), qsizetype(v.size()));
         }
         return string;
-    }
-
-    static void insertCell(SheetRow &r, SheetCell cell)
-    {
-        if (r.cells.empty() || r.cells.back().column < cell.column) {
-            r.cells.push_back(std::move(cell));
-            return;
-        }
-        auto it = std::lower_bound(r.cells.begin(), r.cells.end(), cell.column,
-                                   [](const SheetCell &c, int col) { return c.column < col; });
-        if (it != r.cells.end() && it->column == cell.column)
-            *it = std::move(cell); // a later cell for the same place replaces it
-        else
-            r.cells.insert(it, std::move(cell));
     }
 
     int readCell(const pugi::xml_node &n, std::vector<SheetCell> &cells, int previousEnd)
@@ -629,7 +669,11 @@ private:
     }
 
     Scope m_scope;
-    std::vector<QString> m_parents;
+    struct Parent {
+        QString id;
+        ptrdiff_t offset = -1; // of the Style element
+    };
+    std::vector<Parent> m_parents;
     QHash<QString, int> m_styleIds;
     std::string_view m_lastStyleName = "\x01"; // matches no style name
     int m_lastStyle = -1;
@@ -750,7 +794,7 @@ std::optional<Workbook> parse(qsizetype size, const Fill &fill, const std::funct
         if (error) {
             *error = Error{};
             error->message = QStringLiteral("кодировка «%1» не поддерживается (нужна UTF-8)")
-                                 .arg(QString::fromLatin1(named));
+                                 .arg(QString::fromUtf8(named));
         }
         return std::nullopt;
     }

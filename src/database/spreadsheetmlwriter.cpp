@@ -241,26 +241,11 @@ private:
         }
     }
 
-    int rangeStyle(int row, int column) const
-    {
-        for (const FormatRange &f : m_sheet.formats)
-            if (f.contains(row, column) && validStyle(f.style))
-                return f.style;
-        return -1;
-    }
-
-    // The cells of one row in file order, without those a merge covers.
+    // The cells of one row in file order: the stored ones and those the active
+    // format ranges style, without those a merge covers.
     void collect(int row, const SheetRow *stored, std::vector<OutCell> &cells)
     {
         cells.clear();
-        std::vector<int> formatColumns;
-        for (const FormatRange &f : m_sheet.formats)
-            if (row >= f.top && row <= f.bottom && validStyle(f.style))
-                for (int c = f.left; c <= f.right; ++c)
-                    formatColumns.push_back(c);
-        std::sort(formatColumns.begin(), formatColumns.end());
-        formatColumns.erase(std::unique(formatColumns.begin(), formatColumns.end()), formatColumns.end());
-
         auto covered = [&](int column) {
             for (const Merge &m : m_downs)
                 if (row > m.row && row < m.row + m.rows && column >= m.column && column < m.column + m.columns)
@@ -269,21 +254,22 @@ private:
         };
         size_t s = 0, f = 0;
         const size_t ns = stored ? stored->cells.size() : 0;
+        const std::vector<std::pair<int, int>> &formatted = m_formatCells;
         int coveredTo = 0; // by a merge across in this row
-        while (s < ns || f < formatColumns.size()) {
+        while (s < ns || f < formatted.size()) {
             const SheetCell *sc = s < ns ? &stored->cells[s] : nullptr;
-            const int fc = f < formatColumns.size() ? formatColumns[f] : INT_MAX;
+            const int fc = f < formatted.size() ? formatted[f].first : INT_MAX;
             OutCell oc;
             if (sc && sc->column <= fc) {
                 oc.stored = sc;
                 oc.column = sc->column;
-                oc.style = validStyle(sc->style) ? sc->style : rangeStyle(row, sc->column);
+                oc.style = validStyle(sc->style) ? sc->style : (sc->column == fc ? formatted[f].second : -1);
                 ++s;
                 if (sc->column == fc)
                     ++f;
             } else {
                 oc.column = fc;
-                oc.style = rangeStyle(row, fc);
+                oc.style = formatted[f].second;
                 ++f;
             }
             if (oc.column <= coveredTo || covered(oc.column))
@@ -328,61 +314,146 @@ private:
         }
     }
 
-    void openRow(int index, int expected, const SheetRow *r)
+    void openRow(int index, int expected, double height, int style, bool hidden)
     {
         m_out += "   <Row";
         if (index != expected)
             attr(m_out, "ss:Index", index);
-        if (r && r->height > 0) {
+        if (height > 0) {
             m_out += " ss:AutoFitHeight=\"0\"";
-            attrPoints(m_out, "ss:Height", r->height);
+            attrPoints(m_out, "ss:Height", height);
         }
-        if (r)
-            writeStyleRef(r->style);
-        if (r && r->hidden)
+        writeStyleRef(style);
+        if (hidden)
             m_out += " ss:Hidden=\"1\"";
     }
 
+    void writeRow(int index, int span, int expected, double height, int style, bool hidden,
+                  const std::vector<OutCell> &cells)
+    {
+        openRow(index, expected, height, style, hidden);
+        if (span > 0)
+            attr(m_out, "ss:Span", span);
+        if (cells.empty()) {
+            m_out += "/>\n";
+        } else {
+            m_out += ">";
+            writeCells(cells);
+            m_out += "</Row>\n";
+        }
+    }
+
+    // Rows go out in stretches over which nothing changes: a stored row is a
+    // stretch of its own, and elsewhere a stretch ends where a format range, a
+    // row range or a merge down starts or ends. The work and the bytes go by
+    // stretches and cells, never by how many rows a range covers.
     void writeRows()
     {
-        // Row numbers to visit: the stored rows and those a format range touches.
-        std::vector<int> indices;
-        indices.reserve(m_sheet.rows.size());
-        for (const SheetRow &r : m_sheet.rows)
-            indices.push_back(r.index);
-        if (!m_sheet.formats.empty()) {
-            for (const FormatRange &f : m_sheet.formats)
-                for (int r = std::max(1, f.top); r <= std::min(f.bottom, MaxSheetRows); ++r)
-                    indices.push_back(r);
-            std::sort(indices.begin(), indices.end());
-            indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+        const std::vector<FormatRange> &formats = m_sheet.formats;
+        const std::vector<RowRange> &ranges = m_sheet.rowRanges;
+        std::vector<int> bounds;
+        bounds.reserve(2 * (m_sheet.rows.size() + formats.size() + ranges.size()));
+        auto bound = [&](long long r) {
+            if (r >= 1 && r <= MaxSheetRows + 1)
+                bounds.push_back(int(r));
+        };
+        for (const SheetRow &r : m_sheet.rows) {
+            bound(r.index);
+            bound(r.index + 1);
+            for (const SheetCell &c : r.cells)
+                if (c.mergeDown > 0)
+                    bound(r.index + 1LL + c.mergeDown);
         }
+        std::vector<int> formatsByTop, rangesByTop;
+        for (int i = 0; i < int(formats.size()); ++i)
+            if (validStyle(formats[size_t(i)].style) && formats[size_t(i)].top <= formats[size_t(i)].bottom) {
+                formatsByTop.push_back(i);
+                bound(formats[size_t(i)].top);
+                bound(formats[size_t(i)].bottom + 1LL);
+            }
+        for (int i = 0; i < int(ranges.size()); ++i) {
+            rangesByTop.push_back(i);
+            bound(ranges[size_t(i)].top);
+            bound(ranges[size_t(i)].bottom + 1LL);
+        }
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        std::stable_sort(formatsByTop.begin(), formatsByTop.end(),
+                         [&](int a, int b) { return formats[size_t(a)].top < formats[size_t(b)].top; });
+        std::stable_sort(rangesByTop.begin(), rangesByTop.end(),
+                         [&](int a, int b) { return ranges[size_t(a)].top < ranges[size_t(b)].top; });
 
+        // The ranges that hold the current stretch, in the sheet's order: the first one counts.
+        std::vector<int> activeFormats, activeRanges;
+        size_t nextFormat = 0, nextRange = 0;
+        auto advance = [](std::vector<int> &active, size_t &next, const std::vector<int> &byTop, int row,
+                          auto top, auto bottom) {
+            bool changed = false;
+            for (; next < byTop.size() && top(byTop[next]) <= row; ++next) {
+                active.push_back(byTop[next]);
+                changed = true;
+            }
+            const size_t before = active.size();
+            active.erase(std::remove_if(active.begin(), active.end(), [&](int i) { return bottom(i) < row; }),
+                         active.end());
+            if (changed)
+                std::sort(active.begin(), active.end());
+            return changed || active.size() != before;
+        };
+
+        long long budget = ExpandedCellBudget;
         int expected = 1;
         std::vector<OutCell> cells;
-        size_t i = 0;
-        while (i < indices.size()) {
-            const int index = indices[i];
-            const SheetRow *r = m_sheet.row(index);
-            collect(index, r, cells);
-            ++i;
-            if (!r && cells.empty())
+        auto stored = m_sheet.rows.begin();
+        for (size_t b = 0; b + 1 < bounds.size(); ++b) {
+            const int top = bounds[b], rows = bounds[b + 1] - top;
+            if (advance(activeFormats, nextFormat, formatsByTop, top,
+                        [&](int i) { return formats[size_t(i)].top; }, [&](int i) { return formats[size_t(i)].bottom; }))
+                formatCells(activeFormats);
+            advance(activeRanges, nextRange, rangesByTop, top, [&](int i) { return ranges[size_t(i)].top; },
+                    [&](int i) { return ranges[size_t(i)].bottom; });
+            while (stored != m_sheet.rows.end() && stored->index < top)
+                ++stored;
+            const SheetRow *r = stored != m_sheet.rows.end() && stored->index == top ? &*stored : nullptr;
+            const RowRange *rr = !r && !activeRanges.empty() ? &ranges[size_t(activeRanges.front())] : nullptr;
+            collect(top, r, cells);
+            const double height = r ? r->height : rr ? rr->height : 0;
+            const int style = r ? r->style : rr ? rr->style : -1;
+            const bool hidden = r ? r->hidden : rr && rr->hidden;
+            if (cells.empty() && height <= 0 && !validStyle(style) && !hidden) {
+                pruneDowns(top + rows - 1);
                 continue;
-            if (r && cells.empty() && r->height <= 0 && !validStyle(r->style) && !r->hidden)
-                continue;
-            // Bordered empty rows go out cell by cell: other programs ignore
-            // repeated rows (ss:Span) or read them differently.
-            openRow(index, expected, r);
-            if (cells.empty()) {
-                m_out += "/>\n";
-            } else {
-                m_out += ">";
-                writeCells(cells);
-                m_out += "</Row>\n";
             }
-            expected = index + 1;
-            pruneDowns(index);
+            const long long cost = rows * std::max<long long>(1, qsizetype(cells.size()));
+            if (rows > 1 && cost > budget) {
+                // Other programs ignore repeated rows or read them differently, so
+                // only what no budget can afford goes out as one.
+                writeRow(top, rows - 1, expected, height, style, hidden, cells);
+            } else {
+                if (!r)
+                    budget -= cost;
+                for (int i = 0; i < rows; ++i)
+                    writeRow(top + i, 0, i == 0 ? expected : top + i, height, style, hidden, cells);
+            }
+            expected = top + rows;
+            pruneDowns(top + rows - 1);
         }
+    }
+
+    // The columns the active format ranges style, each with the first range's style.
+    void formatCells(const std::vector<int> &active)
+    {
+        m_formatCells.clear();
+        for (int i : active) {
+            const FormatRange &f = m_sheet.formats[size_t(i)];
+            for (int c = std::max(1, f.left); c <= std::min(f.right, MaxSheetColumns); ++c)
+                m_formatCells.push_back({c, f.style});
+        }
+        std::stable_sort(m_formatCells.begin(), m_formatCells.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        m_formatCells.erase(std::unique(m_formatCells.begin(), m_formatCells.end(),
+                                        [](const auto &a, const auto &b) { return a.first == b.first; }),
+                            m_formatCells.end());
     }
 
     void pruneDowns(int row)
@@ -392,10 +463,15 @@ private:
                       m_downs.end());
     }
 
+    // Bordered empty rows cost a cell each up to this many cells in all (the
+    // built-in grid's 1640 rows of nine fit many times over).
+    static constexpr long long ExpandedCellBudget = 1 << 17;
+
     QByteArray &m_out;
     const Workbook &m_book;
     const Worksheet &m_sheet;
     std::vector<Merge> m_downs; // merges down still covering rows below
+    std::vector<std::pair<int, int>> m_formatCells; // column, style: what the active format ranges style
 };
 
 } // namespace
