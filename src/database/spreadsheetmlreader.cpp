@@ -1,5 +1,6 @@
 #include "database/spreadsheetmlreader.h"
 
+#include "core/atomicfile.h"
 #include "core/cp1251.h"
 #include "database/parsearena.h"
 #include "database/spreadsheetmlformat.h"
@@ -11,6 +12,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -847,7 +849,7 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         if (error) {
             *error = Error{};
             error->message = file.exists()
-                                 ? QStringLiteral("Не удалось открыть файл %1: %2").arg(name, file.errorString())
+                                 ? fileOpenError(file, path)
                                  : QStringLiteral("Файл %1 не найден").arg(name);
         }
         return std::nullopt;
@@ -873,7 +875,8 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
     if (!filled) {
         if (error) {
             *error = Error{};
-            error->message = QStringLiteral("Не удалось прочитать файл %1: %2").arg(name, file.errorString());
+            error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
+                                 .arg(name, fileFailureReason(errno, file.errorString()));
         }
         return std::nullopt;
     }
