@@ -6,6 +6,7 @@
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
+#include "database/databasefiles.h"
 #include "database/studentdatabase.h"
 #include "database/workbookmodel.h"
 
@@ -33,17 +34,6 @@ QString &lastReportedFailure()
 {
     static QString message;
     return message;
-}
-
-// A stored outer size: line 1 of the file, a positive whole number of twips.
-std::optional<int> readTwips(const QString &relative)
-{
-    const auto line = textfile::readFirstLine(programdir::file(relative));
-    if (!line)
-        return std::nullopt;
-    bool ok = false;
-    const int v = line->trimmed().toInt(&ok);
-    return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
 }
 
 QWidget *visibleOrNull(QWidget *w) { return w && w->isVisible() ? w : nullptr; }
@@ -122,27 +112,39 @@ void BazaWindow::creationStep()
 {
     m_path = programdir::file(QStringLiteral("Baza.xml"));
     spreadsheetml::Error error;
-    if (m_model->load(m_path, &error))
+    m_keepOnSave = false;
+    if (m_model->load(m_path, &error)) {
         lastReportedFailure().clear();
-    else
+    } else {
+        m_keepOnSave = QFileInfo::exists(m_path);
         reportLoadFailure(error.message);
+    }
 
     // No language file: the code stays unset; the language's own check reports it.
     if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
         m_language.setText(*code);
 
-    setOuterWidthTwips(readTwips(QStringLiteral("data/pw.txt")).value_or(ClientWidthTwips + FrameWidthTwips));
-    setOuterHeightTwips(readTwips(QStringLiteral("data/ph.txt")).value_or(ClientHeightTwips + FrameHeightTwips));
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    auto stored = [](const char *file) { return textfile::readFirstLine(programdir::file(QString::fromLatin1(file))); };
+    // Half a pixel less than the room: the size is rounded to whole pixels on the way.
+    setOuterWidthTwips(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
+                                                  int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
+    setOuterHeightTwips(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
+                                                   int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    if (screen)
+        move(room.center() - rect().center());
 }
 
 void BazaWindow::reportLoadFailure(const QString &message)
 {
-    const QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
-                                        "Таблица показывает пустую базу. Файл не изменится, "
-                                        "пока вы не нажмёте «Сохранить».")
-                             .arg(message);
+    QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
+                                  "Таблица показывает пустую базу. Файл не изменится, "
+                                  "пока вы не нажмёте «Сохранить».")
+                       .arg(message);
+    if (m_keepOnSave)
+        text += QStringLiteral(" Тогда его прежнее содержимое останется рядом, в файле %1%2.")
+                    .arg(QFileInfo(m_path).fileName(), QLatin1String(studentdb::UnreadableSuffix));
     if (text == lastReportedFailure())
         return;
     lastReportedFailure() = text;
@@ -157,7 +159,12 @@ bool BazaWindow::writeSheet1Cell(const QString &a1Ref, const QString &text)
 bool BazaWindow::save()
 {
     QString error;
-    if (m_model->exportTo(m_path, &error)) {
+    // The file that failed to load may be a real database cut short: it is kept beside first.
+    if (m_keepOnSave && !QFileInfo::exists(m_path))
+        m_keepOnSave = false;
+    if (m_keepOnSave && studentdb::keepUnreadable(m_path, QDateTime::currentDateTime(), &error))
+        m_keepOnSave = false;
+    if (!m_keepOnSave && m_model->exportTo(m_path, &error)) {
         m_model->setModified(false);
         return true;
     }

@@ -88,6 +88,7 @@ private:
     HoverRouter *m_hover = nullptr;
     QString m_path;       // Baza.xml of the program directory
     QString m_lastImport; // the file named by the last import dialog
+    bool m_keepOnSave = false; // Baza.xml failed to load: keep it aside before replacing it
 };
 
 } // namespace gravik

@@ -1,6 +1,7 @@
 // Crafted files that once crashed the reader, filled the memory or took
 // minutes: each is made here, read through the path the program takes, and
 // must come back whole, small and fast.
+#include "database/databasefiles.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
 #include "database/workbookmodel.h"
@@ -207,6 +208,17 @@ private slots:
         sml::Error e;
         QVERIFY(!sml::read(book(table), &e));
         QVERIFY2(e.message.contains(says), qPrintable(e.message));
+    }
+
+    void storedWindowSize()
+    {
+        using studentdb::storedSizeTwips;
+        QCOMPARE(storedSizeTwips(QStringLiteral("15985.5"), 100, 0), 15986);
+        QCOMPARE(storedSizeTwips(QStringLiteral(" 12250 "), 100, 20000), 12250);
+        QCOMPARE(storedSizeTwips(QStringLiteral("99999999"), 100, 20000), 20000);
+        QCOMPARE(storedSizeTwips(QStringLiteral("1e999"), 100, 20000), 100);
+        QCOMPARE(storedSizeTwips(QStringLiteral("-5"), 100, 20000), 100);
+        QCOMPARE(storedSizeTwips(std::nullopt, 30000, 20000), 20000);
     }
 };
 
