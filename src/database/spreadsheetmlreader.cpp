@@ -49,8 +49,9 @@ public:
         const size_t mark = m_bindings.size();
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
             const char *name = a.name();
-            if (std::strncmp(name, "xmlns", 5) != 0)
+            if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
                 continue;
+            m_cached = 0;
             if (name[5] == 0)
                 m_bindings.push_back({std::string_view(), a.value()[0] ? classify(a.value()) : Ns::None});
             else if (name[5] == ':')
@@ -58,7 +59,13 @@ public:
         }
         return mark;
     }
-    void leave(size_t mark) { m_bindings.resize(mark); }
+    void leave(size_t mark)
+    {
+        if (mark != m_bindings.size()) {
+            m_bindings.resize(mark);
+            m_cached = 0;
+        }
+    }
 
     // An element's namespace and local name.
     std::pair<Ns, const char *> element(const pugi::xml_node &n) const
@@ -86,9 +93,16 @@ public:
 private:
     Ns lookup(std::string_view prefix, const pugi::xml_node &n, bool isDefault) const
     {
+        // Nearly every name has one of two or three prefixes: the last answers
+        // are kept until a binding comes or goes.
+        for (int i = 0; i < m_cached; ++i)
+            if (m_cache[i].first == prefix)
+                return m_cache[i].second;
         for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it)
-            if (it->first == prefix)
+            if (it->first == prefix) {
+                m_cache[m_cached < CacheSize ? m_cached++ : m_next++ % CacheSize] = *it;
                 return it->second;
+            }
         if (isDefault)
             return Ns::None;
         throw ParseFailure{QStringLiteral("префикс пространства имён «%1» не объявлен")
@@ -97,6 +111,10 @@ private:
     }
 
     std::vector<std::pair<std::string_view, Ns>> m_bindings;
+    static constexpr int CacheSize = 4;
+    mutable std::pair<std::string_view, Ns> m_cache[CacheSize];
+    mutable int m_cached = 0;
+    mutable unsigned m_next = 0;
 };
 
 // Children of n, each with its namespace bindings entered and left around the call.
