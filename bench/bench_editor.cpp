@@ -2,6 +2,7 @@
 #include "core/statefile.h"
 #include "editor/blankard.h"
 #include "support/programfolder.h"
+#include "support/mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,7 +31,7 @@ void startupToShown(benchmark::State &state)
 {
     ProgramFolder folder;
     for (auto _ : state) {
-        Blankard w;
+        TestMainWindow w;
         QString error;
         if (!w.startUp(&error))
             state.SkipWithError(qPrintable(error));
@@ -77,7 +78,7 @@ void fontListRebuild(benchmark::State &state)
 {
     ProgramFolder folder;
     const QStringList families = syntheticFamilies(int(state.range(0)));
-    Blankard w([&] { return families; });
+    TestMainWindow w([&] { return families; });
     QString error;
     w.startUp(&error);
     auto *combo = w.findChild<QComboBox *>("Combo9");
@@ -90,7 +91,7 @@ BENCHMARK(fontListRebuild)->Arg(3000)->Unit(benchmark::kMillisecond);
 void scrollStep(benchmark::State &state)
 {
     ProgramFolder folder;
-    Blankard w;
+    TestMainWindow w;
     QString error;
     w.startUp(&error);
     w.show();

@@ -39,7 +39,7 @@ void firstPageOfARun(benchmark::State &state)
     const auto fields = certificatePage();
     QString error;
     for (auto _ : state)
-        if (!printing::writePdf(dir.filePath(QStringLiteral("first.pdf")), {printing::a4Layout(), 1200},
+        if (!page::writePdf(dir.filePath(QStringLiteral("first.pdf")), {page::a4Layout(), 1200},
                                 fields, &error))
             state.SkipWithError(qPrintable(error));
 }
@@ -50,10 +50,10 @@ void drawPageIntoPdf(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("page.pdf"));
     const auto fields = certificatePage();
-    const printing::PageSetup setup{printing::a4Layout(), int(state.range(0))};
+    const page::PageSetup setup{page::a4Layout(), int(state.range(0))};
     QString error;
     for (auto _ : state) {
-        if (!printing::writePdf(path, setup, fields, &error))
+        if (!page::writePdf(path, setup, fields, &error))
             state.SkipWithError(qPrintable(error));
     }
     state.SetLabel(QStringLiteral("%1 dpi").arg(state.range(0)).toStdString());

@@ -155,8 +155,8 @@ QStringList installedFamilies() { return QFontDatabase::families(); }
 
 } // namespace
 
-Blankard::Blankard(FontSource fonts, QWidget *parent)
-    : QWidget(parent), m_fonts(fonts ? std::move(fonts) : FontSource(installedFamilies))
+Blankard::Blankard(CertificateDocument &doc, FontSource fonts, QWidget *parent)
+    : QWidget(parent), m_fonts(fonts ? std::move(fonts) : FontSource(installedFamilies)), m_doc(doc)
 {
     setObjectName(QStringLiteral("Blankard"));
     setWindowTitle(QStringLiteral("Школьный аттестат"));
@@ -168,6 +168,7 @@ Blankard::Blankard(FontSource fonts, QWidget *parent)
 
     buildPreview();
     buildPanel();
+    connectDocument();
     m_hover = new HoverRouter(this, mainHoverTable());
 
     if (const QScreen *s = QGuiApplication::primaryScreen())
@@ -178,8 +179,12 @@ Blankard::~Blankard()
 {
     // The base class hides the window after this object's members are gone;
     // nothing may reach them then (focus moves can make a list "choose").
-    for (QComboBox *c : {m_combo9, m_combo10, m_combo11, m_combo12}) {
+    disconnect(&m_doc, nullptr, this, nullptr);
+    for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
+        b->disconnect(&m_doc);
+    for (QComboBox *c : {m_fontList, m_styleList, m_sizeList, m_pupilList}) {
         c->disconnect(this);
+        c->disconnect(&m_doc);
         c->removeEventFilter(this);
         if (c->lineEdit())
             c->lineEdit()->removeEventFilter(this);
@@ -195,26 +200,23 @@ void Blankard::buildPreview()
         l->setColor(n == 20 || n == 22 ? palette().color(QPalette::WindowText) : normalFieldColor());
         connect(l, &FieldLabel::clicked, this, &Blankard::selectField);
     }
-    // The mirrors follow their fields' text.
-    connect(fieldLabel(4), &FieldLabel::textChanged, fieldLabel(21), &FieldLabel::setText);
-    connect(fieldLabel(16), &FieldLabel::textChanged, fieldLabel(33), &FieldLabel::setText);
 
-    m_hscroll = new QScrollBar(Qt::Horizontal, this);
-    m_hscroll->setObjectName(QStringLiteral("HScroll1"));
-    place(m_hscroll, 0, 8400, 11655, 255);
-    m_hscroll->setRange(0, 11250);
-    m_vscroll = new QScrollBar(Qt::Vertical, this);
-    m_vscroll->setObjectName(QStringLiteral("VScroll1"));
-    place(m_vscroll, 11640, 1560, 255, 6855);
-    m_vscroll->setRange(1550, 8180);
-    m_vscroll->setValue(1550);
-    for (QScrollBar *s : {m_hscroll, m_vscroll}) {
+    m_xBar = new QScrollBar(Qt::Horizontal, this);
+    m_xBar->setObjectName(QStringLiteral("HScroll1"));
+    place(m_xBar, 0, 8400, 11655, 255);
+    m_xBar->setRange(0, 11250);
+    m_yBar = new QScrollBar(Qt::Vertical, this);
+    m_yBar->setObjectName(QStringLiteral("VScroll1"));
+    place(m_yBar, 11640, 1560, 255, 6855);
+    m_yBar->setRange(1550, 8180);
+    m_yBar->setValue(1550);
+    for (QScrollBar *s : {m_xBar, m_yBar}) {
         s->setSingleStep(20);
         s->setPageStep(500);
         s->setTracking(true); // the field follows the thumb while it is dragged
     }
-    connect(m_hscroll, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(true, v); });
-    connect(m_vscroll, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(false, v); });
+    connect(m_xBar, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(true, v); });
+    connect(m_yBar, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(false, v); });
 }
 
 void Blankard::buildPanel()
@@ -230,23 +232,23 @@ void Blankard::buildPanel()
 
     // Top strip.
     caption(p, "Label51", "Шрифт", 120, 120, 1215, 255);
-    m_combo9 = new QComboBox(p);
-    m_combo9->setObjectName(QStringLiteral("Combo9"));
-    m_combo9->setEditable(true);
-    m_combo9->setInsertPolicy(QComboBox::NoInsert);
-    m_combo9->setCompleter(nullptr);
+    m_fontList = new QComboBox(p);
+    m_fontList->setObjectName(QStringLiteral("Combo9"));
+    m_fontList->setEditable(true);
+    m_fontList->setInsertPolicy(QComboBox::NoInsert);
+    m_fontList->setCompleter(nullptr);
     m_fontModel = new QStringListModel(this);
-    m_combo9->setModel(m_fontModel);
-    place(m_combo9, 1440, 120, 3975, 315);
+    m_fontList->setModel(m_fontModel);
+    place(m_fontList, 1440, 120, 3975, 315);
     caption(p, "Label53", "Начертание", 5520, 120, 1455, 255);
-    m_combo10 = new QComboBox(p);
-    m_combo10->setObjectName(QStringLiteral("Combo10"));
-    place(m_combo10, 7080, 120, 1935, 315);
+    m_styleList = new QComboBox(p);
+    m_styleList->setObjectName(QStringLiteral("Combo10"));
+    place(m_styleList, 7080, 120, 1935, 315);
     caption(p, "Label52", "Размер текста", 9240, 120, 1575, 255);
-    m_combo11 = new QComboBox(p);
-    m_combo11->setObjectName(QStringLiteral("Combo11"));
-    place(m_combo11, 10920, 120, 735, 315);
-    for (QComboBox *c : {m_combo10, m_combo11}) {
+    m_sizeList = new QComboBox(p);
+    m_sizeList->setObjectName(QStringLiteral("Combo11"));
+    place(m_sizeList, 10920, 120, 735, 315);
+    for (QComboBox *c : {m_styleList, m_sizeList}) {
         // Editable so the stored text shows even when it is no list item;
         // typing is refused below.
         c->setEditable(true);
@@ -256,12 +258,16 @@ void Blankard::buildPanel()
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
     }
-    m_combo9->installEventFilter(this);
-    m_combo9->lineEdit()->installEventFilter(this);
-    guardCp1251(m_combo9->lineEdit());
-    connect(m_combo9, &QComboBox::activated, this, &Blankard::applyFontName);
-    connect(m_combo10, &QComboBox::activated, this, &Blankard::applyStyle);
-    connect(m_combo11, &QComboBox::activated, this, &Blankard::applySize);
+    m_fontList->installEventFilter(this);
+    m_fontList->lineEdit()->installEventFilter(this);
+    guardCp1251(m_fontList->lineEdit());
+    // The boxes' texts are the document's font texts; only a choice applies them.
+    connect(m_fontList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setFontNameText);
+    connect(m_styleList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setStyleText);
+    connect(m_sizeList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setSizeText);
+    connect(m_fontList, &QComboBox::activated, &m_doc, &CertificateDocument::applyFontName);
+    connect(m_styleList, &QComboBox::activated, &m_doc, &CertificateDocument::applyStyle);
+    connect(m_sizeList, &QComboBox::activated, &m_doc, &CertificateDocument::applySize);
 
     rule(p, "Line2", 11880, 600, 0, 600);
     auto addButton = [&](const char *name, const char *icon, const QString &tip, int l, int t) {
@@ -277,11 +283,11 @@ void Blankard::buildPanel()
     connect(unlock, &ImageButton::clicked, this, &Blankard::closePanel);
     rule(p, "Line3", 1920, 1320, 9960, 1320);
 
-    m_check1 = new QCheckBox(QStringLiteral("Добавить букву а"), p);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    place(m_check1, 4440, 840, 3255, 255);
-    m_check1->setFont(timesBold(12));
-    connect(m_check1, &QCheckBox::toggled, this, &Blankard::setLetters);
+    m_letters = new QCheckBox(QStringLiteral("Добавить букву а"), p);
+    m_letters->setObjectName(QStringLiteral("Check1"));
+    place(m_letters, 4440, 840, 3255, 255);
+    m_letters->setFont(timesBold(12));
+    connect(m_letters, &QCheckBox::toggled, &m_doc, &CertificateDocument::setLetters);
 
     addButton("Image8", "card", "База учеников", 10080, 960);
     addButton("Image11", "gear", "Настройки", 10680, 960);
@@ -306,11 +312,11 @@ void Blankard::buildPanel()
     QPalette pcPal = pupilCaption->palette();
     pcPal.setColor(QPalette::WindowText, QColor(128, 0, 0));
     pupilCaption->setPalette(pcPal);
-    m_combo12 = new QComboBox(p);
-    m_combo12->setObjectName(QStringLiteral("Combo12"));
-    m_combo12->setEditable(true);
-    m_combo12->setInsertPolicy(QComboBox::NoInsert);
-    place(m_combo12, 3000, 2640, 4695, 315);
+    m_pupilList = new QComboBox(p);
+    m_pupilList->setObjectName(QStringLiteral("Combo12"));
+    m_pupilList->setEditable(true);
+    m_pupilList->setInsertPolicy(QComboBox::NoInsert);
+    place(m_pupilList, 3000, 2640, 4695, 315);
     // Usable once the pupil chooser is attached to it.
     addButton("Image1", "people", "Обновить список", 7920, 2520)->setEnabled(false);
     rule(p, "Line4", 11640, 3120, 120, 3120);
@@ -332,8 +338,8 @@ void Blankard::buildPanel()
         box->setObjectName(QString::fromLatin1(r.box));
         place(box, r.bl, r.bt, r.bw, 285);
         guardCp1251(box);
-        const int n = fieldOfInputBox(box->objectName());
-        connect(box, &QLineEdit::textChanged, fieldLabel(n), &FieldLabel::setText);
+        connect(box, &QLineEdit::textChanged, &m_doc,
+                [this, name = box->objectName()](const QString &t) { m_doc.setValue(name, t); });
     }
     // The full words behind the one-letter captions.
     const std::pair<const char *, const char *> tips[] = {
@@ -362,10 +368,8 @@ void Blankard::setRegistry(WindowRegistry *registry)
                                                            {"Image14", WindowKind::Help}};
     for (const auto &[name, kind] : windows) {
         ImageButton *b = button(QString::fromLatin1(name));
-        // A window that is not part of this build yet leaves its button disabled.
-        b->setEnabled(registry && registry->available(kind));
         disconnect(b, &ImageButton::clicked, this, nullptr);
-        if (registry && registry->available(kind))
+        if (registry)
             connect(b, &ImageButton::clicked, this, [registry, kind = kind] { registry->show(kind); });
     }
 }
@@ -375,24 +379,18 @@ void Blankard::setRegistry(WindowRegistry *registry)
 bool Blankard::startUp(QString *error)
 {
     // Size and style lists, then the fonts.
-    m_combo11->clear();
-    m_combo11->addItems(kSizes);
-    m_combo10->clear();
-    m_combo10->addItems(kStyles);
+    m_sizeList->clear();
+    m_sizeList->addItems(kSizes);
+    m_styleList->clear();
+    m_styleList->addItems(kStyles);
     rebuildFontList();
 
     StateFile::Error e;
-    const auto state = StateFile::load(programdir::file(QStringLiteral("1.txt")), &e);
-    if (!state) {
+    if (!m_doc.load(programdir::file(QStringLiteral("1.txt")), &e)) {
         if (error)
             *error = e.message;
         return false;
     }
-    loadState(*state);
-    placeAllFields();
-    applyFontName();
-    applyStyle();
-    applySize();
 
     if (m_steps.fillPupilList)
         m_steps.fillPupilList();
@@ -403,43 +401,13 @@ bool Blankard::startUp(QString *error)
     return true;
 }
 
-void Blankard::loadState(const StateFile &state)
-{
-    // The table starts from its defaults and places every field there before the
-    // stored entries arrive.
-    m_table = CoordinateTable();
-    placeAllFields();
-    const QStringList &boxes = stateFileBoxes();
-    for (int i = 0; i < boxes.size(); ++i)
-        box(boxes.at(i))->setText(state.line(i + 1));
-    m_combo9->setEditText(state.line(StateFile::FontLine));
-    m_combo10->setEditText(state.line(StateFile::StyleLine));
-    m_combo11->setEditText(state.line(StateFile::SizeLine));
-    for (int k = 1; k <= CoordinateTable::EntryCount; ++k)
-        m_table.setEntry(k, state.line(StateFile::FirstCoordinateLine + k - 1));
-}
-
-StateFile Blankard::currentState() const
-{
-    StateFile s;
-    const QStringList &boxes = stateFileBoxes();
-    for (int i = 0; i < boxes.size(); ++i)
-        s.setLine(i + 1, box(boxes.at(i))->text());
-    s.setLine(StateFile::FontLine, m_combo9->currentText());
-    s.setLine(StateFile::StyleLine, m_combo10->currentText());
-    s.setLine(StateFile::SizeLine, m_combo11->currentText());
-    for (int k = 1; k <= CoordinateTable::EntryCount; ++k)
-        s.setLine(StateFile::FirstCoordinateLine + k - 1, m_table.entry(k));
-    return s;
-}
-
 bool Blankard::shutDown()
 {
     if (m_shutDown)
         return true;
     m_shutDown = true;
     QString error;
-    const bool ok = currentState().save(programdir::file(QStringLiteral("1.txt")), &error);
+    const bool ok = m_doc.save(programdir::file(QStringLiteral("1.txt")), &error);
     if (!ok) {
         qCritical("%s", qUtf8Printable(error));
         QMessageBox::critical(this, windowTitle(), error);
@@ -457,54 +425,59 @@ void Blankard::closeEvent(QCloseEvent *e)
 
 // ---- fields ----
 
-void Blankard::placeField(int n)
+void Blankard::connectDocument()
 {
-    FieldLabel *l = fieldLabel(n);
-    if (auto y = m_table.number(CoordinateTable::yEntry(n)))
-        l->setTopTwips(*y);
-    if (auto x = m_table.number(CoordinateTable::xEntry(n)))
-        l->setLeftTwips(*x);
+    for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
+        b->setText(m_doc.value(b->objectName()));
+    connect(&m_doc, &CertificateDocument::valueChanged, this, [this](const QString &name, const QString &t) {
+        if (QLineEdit *b = box(name); b && b->text() != t)
+            b->setText(t);
+    });
+    for (int n = 1; n <= FieldCount; ++n) {
+        fieldLabel(n)->setText(m_doc.fieldText(n));
+        fieldLabel(n)->setFont(m_doc.font());
+        placeField(n);
+    }
+    connect(&m_doc, &CertificateDocument::fieldTextChanged, this,
+            [this](int n, const QString &t) { fieldLabel(n)->setText(t); });
+    connect(&m_doc, &CertificateDocument::fieldMoved, this, &Blankard::placeField);
+    connect(&m_doc, &CertificateDocument::fontChanged, this, [this](const QFont &f) {
+        for (FieldLabel *l : m_labels)
+            l->setFont(f);
+    });
+    connect(&m_doc, &CertificateDocument::fontTextsChanged, this, &Blankard::showFontTexts);
+    showFontTexts();
 }
 
-void Blankard::placeAllFields()
+void Blankard::showFontTexts()
 {
-    for (int n = 1; n <= FieldCount; ++n)
-        if (auto y = m_table.number(CoordinateTable::yEntry(n)))
-            fieldLabel(n)->setTopTwips(*y);
-    for (int n = 1; n <= FieldCount; ++n)
-        if (auto x = m_table.number(CoordinateTable::xEntry(n)))
-            fieldLabel(n)->setLeftTwips(*x);
+    const Certificate::FontTexts &t = m_doc.fontTexts();
+    const std::pair<QComboBox *, const QString *> boxes[] = {
+        {m_fontList, &t.name}, {m_styleList, &t.style}, {m_sizeList, &t.size}};
+    for (const auto &[combo, text] : boxes)
+        if (combo->currentText() != *text)
+            combo->setEditText(*text);
+}
+
+void Blankard::placeField(int n)
+{
+    // An entry that is no number leaves the label where it was.
+    FieldLabel *l = fieldLabel(n);
+    if (auto y = m_doc.coordinates().number(CoordinateTable::yEntry(n)))
+        l->setTopTwips(*y);
+    if (auto x = m_doc.coordinates().number(CoordinateTable::xEntry(n)))
+        l->setLeftTwips(*x);
 }
 
 QColor Blankard::normalFieldColor()
 {
-    return QApplication::palette().color(QPalette::ButtonText);
+    return page::normalColor();
 }
 
 void Blankard::resetFieldColours()
 {
     for (FieldLabel *l : m_labels)
         l->setColor(normalFieldColor());
-}
-
-std::vector<page::FieldContent> Blankard::pageContent() const
-{
-    std::vector<page::FieldContent> out;
-    out.reserve(FieldCount);
-    for (const FieldLabel *l : m_labels)
-        out.push_back(l->content());
-    return out;
-}
-
-void Blankard::setLetters(bool ticked)
-{
-    if (ticked) {
-        fieldLabel(20)->setText(QStringLiteral("а"));
-        fieldLabel(22)->setText(QStringLiteral("а"));
-    } else {
-        fieldLabel(22)->setText(QString());
-        fieldLabel(20)->setText(QString());
-    }
 }
 
 // ---- panel ----
@@ -534,8 +507,9 @@ void Blankard::closePanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 1575).height());
     setLowerPartVisible(false);
+    // The page shows every value once more.
     for (int n : panelCopyOrder())
-        fieldLabel(n)->setText(box(QString::fromLatin1(certificateField(n).inputBox))->text());
+        fieldLabel(n)->setText(m_doc.fieldText(n));
 }
 
 // ---- selection and positioning ----
@@ -548,16 +522,13 @@ void Blankard::selectField(int n)
     // An entry edited by hand into something the scroll bar cannot show is
     // clamped into its range, and the clamped value is written back.
     auto toBar = [this](int k, QScrollBar *bar) {
-        const auto v = m_table.number(k);
+        const auto v = m_doc.coordinates().number(k);
         const int value = std::clamp(v ? int(std::lround(*v)) : bar->minimum(), bar->minimum(), bar->maximum());
-        if (m_table.entry(k) != QString::number(value)) {
-            m_table.setEntry(k, QString::number(value));
-            placeField(m_selected);
-        }
+        m_doc.setCoordinate(k, QString::number(value));
         bar->setValue(value);
     };
-    toBar(CoordinateTable::xEntry(n), m_hscroll);
-    toBar(CoordinateTable::yEntry(n), m_vscroll);
+    toBar(CoordinateTable::xEntry(n), m_xBar);
+    toBar(CoordinateTable::yEntry(n), m_yBar);
     for (int i = 1; i <= FieldCount; ++i)
         fieldLabel(i)->setColor(i == n ? QColor(255, 0, 0) : normalFieldColor());
 }
@@ -566,16 +537,8 @@ void Blankard::moveSelected(bool horizontal, int value)
 {
     if (m_selected == 0)
         return;
-    FieldLabel *l = fieldLabel(m_selected);
-    if (horizontal) {
-        const int k = CoordinateTable::xEntry(m_selected);
-        m_table.setEntry(k, QString::number(value));
-        l->setLeftTwips(*m_table.number(k));
-    } else {
-        const int k = CoordinateTable::yEntry(m_selected);
-        m_table.setEntry(k, QString::number(value));
-        l->setTopTwips(*m_table.number(k));
-    }
+    m_doc.setCoordinate(horizontal ? CoordinateTable::xEntry(m_selected) : CoordinateTable::yEntry(m_selected),
+                        QString::number(value));
 }
 
 // ---- font controls ----
@@ -583,62 +546,18 @@ void Blankard::moveSelected(bool horizontal, int value)
 void Blankard::rebuildFontList()
 {
     m_fontModel->setStringList(fontlist::build(m_fonts()));
-    m_combo9->setCurrentIndex(-1);
-    m_combo9->setEditText(QString());
-}
-
-void Blankard::setFieldFont(const QFont &f)
-{
-    m_font = f;
-    for (FieldLabel *l : m_labels)
-        l->setFont(m_font);
-}
-
-void Blankard::applyFontName()
-{
-    QFont f = m_font;
-    f.setFamilies({m_combo9->currentText()});
-    setFieldFont(f);
-}
-
-void Blankard::applyStyle()
-{
-    const QString s = m_combo10->currentText();
-    // Compared in this order; a text that is none of the four leaves the flags alone.
-    const std::pair<const char *, std::pair<bool, bool>> styles[] = {
-        {"жирный", {true, false}},
-        {"жирный курсивный", {true, true}},
-        {"обычный", {false, false}},
-        {"курсивный", {false, true}}};
-    for (const auto &[name, flags] : styles) {
-        if (s == QString::fromUtf8(name)) {
-            QFont f = m_font;
-            f.setBold(flags.first);
-            f.setItalic(flags.second);
-            setFieldFont(f);
-            return;
-        }
-    }
-}
-
-void Blankard::applySize()
-{
-    const auto pt = CoordinateTable::toNumber(m_combo11->currentText());
-    if (!pt || *pt <= 0)
-        return;
-    QFont f = m_font;
-    f.setPointSizeF(*pt);
-    setFieldFont(f);
+    m_fontList->setCurrentIndex(-1);
+    m_fontList->setEditText(QString());
 }
 
 bool Blankard::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
-        const bool inFonts = watched == m_combo9 || watched == m_combo9->lineEdit();
-        const bool refusing = watched == m_combo10 || watched == m_combo10->lineEdit() ||
-                              watched == m_combo11 || watched == m_combo11->lineEdit();
-        if (inFonts && !(watched == m_combo9 && m_combo9->lineEdit()->hasFocus())) {
+        const bool inFonts = watched == m_fontList || watched == m_fontList->lineEdit();
+        const bool refusing = watched == m_styleList || watched == m_styleList->lineEdit() ||
+                              watched == m_sizeList || watched == m_sizeList->lineEdit();
+        if (inFonts && !(watched == m_fontList && m_fontList->lineEdit()->hasFocus())) {
             // The list is rebuilt first, then the key has its normal effect.
             rebuildFontList();
         } else if (refusing && !isNavigationKey(ke->key())) {

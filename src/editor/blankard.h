@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/coordinatetable.h"
-#include "core/pagelayout.h"
+#include "core/certificate.h"
+#include "core/pagerenderer.h"
 #include "language/languagecode.h"
 
 #include <QWidget>
@@ -32,8 +32,9 @@ class Blankard : public QWidget
 public:
     using FontSource = std::function<QStringList()>;
 
-    // fonts: where the installed font families come from (tests give their own).
-    explicit Blankard(FontSource fonts = {}, QWidget *parent = nullptr);
+    // A view of doc, which it does not own. fonts: where the installed font
+    // families come from (tests give their own).
+    explicit Blankard(CertificateDocument &doc, FontSource fonts = {}, QWidget *parent = nullptr);
     ~Blankard() override;
 
     // The subsystems' parts of the start-up; each may be left empty.
@@ -58,10 +59,11 @@ public:
 
     QLineEdit *box(const QString &name) const;
     FieldLabel *fieldLabel(int number) const { return m_labels.at(number - 1); }
-    QComboBox *pupilList() const { return m_combo12; }
+    QComboBox *pupilList() const { return m_pupilList; }
     ImageButton *button(const QString &name) const;
     LanguageCode &languageCode() { return m_language; }
-    const CoordinateTable &coordinates() const { return m_table; }
+    CertificateDocument &document() const { return m_doc; }
+    const CoordinateTable &coordinates() const { return m_doc.coordinates(); }
 
     // Panel: open (full height) or closed (top strip only).
     bool panelOpen() const;
@@ -77,15 +79,9 @@ public:
     static QColor normalFieldColor();
     void resetFieldColours();
 
-    // What the page shows now, field by field.
-    std::vector<page::FieldContent> pageContent() const;
-
     // Font controls.
     void rebuildFontList();
-    void applyFontName();
-    void applyStyle();
-    void applySize();
-    QFont fieldFont() const { return m_font; }
+    QFont fieldFont() const { return m_doc.font(); }
 
     HoverRouter *hoverRouter() const { return m_hover; }
 
@@ -99,33 +95,29 @@ protected:
 private:
     void buildPanel();
     void buildPreview();
-    void loadState(const class StateFile &state);
-    class StateFile currentState() const;
+    void connectDocument();
     void placeField(int number);
-    void placeAllFields();
-    void setFieldFont(const QFont &f);
+    void showFontTexts();
     void moveSelected(bool horizontal, int value);
-    void setLetters(bool ticked);
     void setLowerPartVisible(bool visible);
 
     FontSource m_fonts;
     StartupSteps m_steps;
     WindowRegistry *m_registry = nullptr;
-    CoordinateTable m_table;
+    CertificateDocument &m_doc;
     LanguageCode m_language{this};
-    QFont m_font;
     int m_selected = 0; // 0: no field selected
     bool m_shutDown = false;
 
     QFrame *m_panel = nullptr;
-    QComboBox *m_combo9 = nullptr;
-    QComboBox *m_combo10 = nullptr;
-    QComboBox *m_combo11 = nullptr;
-    QComboBox *m_combo12 = nullptr;
+    QComboBox *m_fontList = nullptr;
+    QComboBox *m_styleList = nullptr;
+    QComboBox *m_sizeList = nullptr;
+    QComboBox *m_pupilList = nullptr;
     QStringListModel *m_fontModel = nullptr;
-    QCheckBox *m_check1 = nullptr;
-    QScrollBar *m_hscroll = nullptr;
-    QScrollBar *m_vscroll = nullptr;
+    QCheckBox *m_letters = nullptr;
+    QScrollBar *m_xBar = nullptr;
+    QScrollBar *m_yBar = nullptr;
     std::array<FieldLabel *, 33> m_labels{};
     HoverRouter *m_hover = nullptr;
 };

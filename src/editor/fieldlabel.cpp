@@ -27,7 +27,6 @@ void FieldLabel::setText(const QString &text)
     if (certificateField(m_number).box == CertificateField::Box::Fitted)
         relayout();
     update();
-    emit textChanged(m_text);
 }
 
 void FieldLabel::setColor(const QColor &c)
@@ -59,11 +58,6 @@ void FieldLabel::relayout()
                                       twips::fromDevice(fm.height(), dy));
     resize(std::max(0, int(std::ceil(twips::toDevice(box.width(), dx)))),
            int(std::ceil(twips::toDevice(box.height(), dy))));
-}
-
-page::FieldContent FieldLabel::content() const
-{
-    return {m_number, m_text, m_x, m_y, font(), m_color};
 }
 
 void FieldLabel::paintEvent(QPaintEvent *)

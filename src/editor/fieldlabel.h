@@ -27,11 +27,7 @@ public:
     void setLeftTwips(double x);
     void setTopTwips(double y);
 
-    // What the printer draws for this field.
-    page::FieldContent content() const;
-
 signals:
-    void textChanged(const QString &text);
     void clicked(int number);
 
 protected:

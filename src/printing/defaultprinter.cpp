@@ -6,6 +6,13 @@
 
 namespace gravik::printers {
 
+QueueName QueueName::of(const QString &printer)
+{
+    const qsizetype slash = printer.indexOf(QLatin1Char('/'));
+    return {(slash < 0 ? printer : printer.left(slash)).toUtf8(),
+            slash < 0 ? QByteArray() : printer.mid(slash + 1).toUtf8()};
+}
+
 QStringList names()
 {
     return QPrinterInfo::availablePrinterNames();
@@ -23,9 +30,7 @@ bool setDefaultPrinter(const QString &name, QString *error)
             *error = why;
         return false;
     };
-    const qsizetype slash = name.indexOf(QLatin1Char('/'));
-    const QByteArray queue = (slash < 0 ? name : name.left(slash)).toUtf8();
-    const QByteArray instance = slash < 0 ? QByteArray() : name.mid(slash + 1).toUtf8();
+    const auto [queue, instance] = QueueName::of(name);
     if (queue.isEmpty())
         return fail(QStringLiteral("Не указано имя принтера."));
 

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 // The system's printers as CUPS knows them, and which of them is the default.
 // The page always goes to the default printer; the settings window changes it.
 namespace gravik::printers {
+
+// A printer's name split into its CUPS queue and instance ("queue/instance").
+struct QueueName {
+    QByteArray queue, instance;
+    static QueueName of(const QString &printer);
+};
 
 // The names of the printers (queues, "queue/instance" for instances).
 QStringList names();

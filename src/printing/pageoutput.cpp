@@ -1,9 +1,10 @@
 #include "printing/pageoutput.h"
 
+#include "printing/defaultprinter.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
@@ -30,12 +31,6 @@ constexpr int kFallbackResolution = 1200;
 
 } // namespace
 
-QPageLayout a4Layout(const QMarginsF &unprintable)
-{
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, unprintable,
-                       QPageLayout::Point, QMarginsF(0, 0, 0, 0));
-}
-
 bool takesA4(const QList<QPageSize> &sizes)
 {
     if (sizes.isEmpty())
@@ -47,37 +42,7 @@ bool takesA4(const QList<QPageSize> &sizes)
     return false;
 }
 
-bool drawPage(QPrinter &printer, const std::vector<page::FieldContent> &fields, QString *error)
-{
-    QPainter p;
-    if (!p.begin(&printer))
-        return fail(error, QStringLiteral("не удалось начать страницу"));
-    // The painter's origin is the corner of the paint rectangle, which the
-    // layout's margins make the printable area.
-    page::drawPage(p, fields, printer.logicalDpiX(), printer.logicalDpiY());
-    if (!p.end())
-        return fail(error, QStringLiteral("не удалось завершить страницу"));
-    return true;
-}
-
-bool writePdf(const QString &path, const PageSetup &setup,
-              const std::vector<page::FieldContent> &fields, QString *error)
-{
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
-    pdf.setResolution(setup.resolution);
-    pdf.setCreator(QStringLiteral("Gravik"));
-    if (!pdf.setPageLayout(setup.layout))
-        return fail(error, QStringLiteral("не удалось разметить лист A4"));
-    pdf.setFullPage(false); // the origin is the corner of the printable area
-    QString why;
-    if (!drawPage(pdf, fields, &why))
-        return fail(error, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why));
-    return true;
-}
-
-std::optional<PageSetup> defaultPrinterSetup(QString *printer, QString *error)
+std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *error)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (printer)
@@ -96,8 +61,8 @@ std::optional<PageSetup> defaultPrinterSetup(QString *printer, QString *error)
     device.setPageSize(QPageSize(QPageSize::A4));
     QPageLayout reported = device.pageLayout();
     reported.setUnits(QPageLayout::Point);
-    PageSetup setup;
-    setup.layout = a4Layout(reported.minimumMargins());
+    page::PageSetup setup;
+    setup.layout = page::a4Layout(reported.minimumMargins());
     // Qt keeps its own high resolution unless the driver offers it; take the
     // driver's finest then.
     int dpi = device.resolution();
@@ -110,9 +75,7 @@ std::optional<PageSetup> defaultPrinterSetup(QString *printer, QString *error)
 
 int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error)
 {
-    const qsizetype slash = printer.indexOf(QLatin1Char('/'));
-    const QByteArray queue = (slash < 0 ? printer : printer.left(slash)).toUtf8();
-    const QByteArray instance = slash < 0 ? QByteArray() : printer.mid(slash + 1).toUtf8();
+    const auto [queue, instance] = printers::QueueName::of(printer);
 
     // An instance's own options first; ours win over them.
     int count = 0;
@@ -151,7 +114,7 @@ Outcome printOnDefaultPrinter(const std::vector<page::FieldContent> &fields, con
         return out;
     }
     file.close();
-    if (!writePdf(file.fileName(), *setup, fields, &out.error))
+    if (!page::writePdf(file.fileName(), *setup, fields, &out.error))
         return out;
     out.job = submitPdf(out.printer, file.fileName(), title, &out.error);
     out.ok = out.job != 0;

@@ -6,8 +6,9 @@
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
+#include "database/database.h"
 #include "database/databasefiles.h"
-#include "database/studentdatabase.h"
+#include "language/languagefile.h"
 #include "database/workbookmodel.h"
 
 #include <QCloseEvent>
@@ -80,7 +81,7 @@ BazaWindow::Dialogs &BazaWindow::dialogs()
     return d;
 }
 
-BazaWindow::BazaWindow(QWidget *parent) : QWidget(parent)
+BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
 {
     setObjectName(QStringLiteral("Baza"));
     setWindowTitle(title());
@@ -99,29 +100,28 @@ BazaWindow::BazaWindow(QWidget *parent) : QWidget(parent)
     connect(m_save, &ImageButton::clicked, this, [this] { save(); });
     connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
 
-    m_model = new WorkbookModel(this);
-    m_grid = new SpreadsheetView(m_model, this);
+    m_grid = new SpreadsheetView(db.model(), this);
     m_grid->setGeometry(twips::toScreen(0, GridTopTwips, ClientWidthTwips, 9255));
     m_hover = new HoverRouter(this, bazaHoverTable());
-    m_path = programdir::file(QStringLiteral("Baza.xml"));
 }
 
-BazaWindow::~BazaWindow() = default;
+// The grid goes with the window: the next use reads the file again.
+BazaWindow::~BazaWindow()
+{
+    m_db.close();
+}
+
+WorkbookModel *BazaWindow::model() const
+{
+    return m_db.model();
+}
 
 void BazaWindow::creationStep()
 {
-    m_path = programdir::file(QStringLiteral("Baza.xml"));
-    spreadsheetml::Error error;
-    m_keepOnSave = false;
-    if (m_model->load(m_path, &error)) {
-        lastReportedFailure().clear();
-    } else {
-        m_keepOnSave = QFileInfo::exists(m_path);
-        reportLoadFailure(error.message);
-    }
+    m_db.use();
 
     // No language file: the code stays unset; the language's own check reports it.
-    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+    if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -136,40 +136,34 @@ void BazaWindow::creationStep()
         move(room.center() - rect().center());
 }
 
-void BazaWindow::reportLoadFailure(const QString &message)
+void BazaWindow::reportLoad(bool ok, const QString &message)
 {
-    QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
-                                  "Таблица показывает пустую базу. Файл не изменится, "
-                                  "пока вы не нажмёте «Сохранить».")
-                       .arg(message);
-    if (m_keepOnSave)
-        text += QStringLiteral(" Тогда его прежнее содержимое останется рядом, в файле %1%2.")
-                    .arg(QFileInfo(m_path).fileName(), QLatin1String(studentdb::UnreadableSuffix));
+    if (ok) {
+        lastReportedFailure().clear();
+        return;
+    }
+    const QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
+                                        "Таблица показывает пустую базу. Файл не изменится, "
+                                        "пока вы не нажмёте «Сохранить».")
+                             .arg(message);
     if (text == lastReportedFailure())
         return;
     lastReportedFailure() = text;
     dialogs().message(nullptr, title(), text);
 }
 
-bool BazaWindow::writeSheet1Cell(const QString &a1Ref, const QString &text)
-{
-    return m_model->writeCell(studentdb::HeaderSheet, a1Ref, text);
-}
-
 bool BazaWindow::save()
 {
+    return save(m_db, this);
+}
+
+bool BazaWindow::save(StudentDatabase &db, QWidget *parent)
+{
     QString error;
-    // The file that failed to load may be a real database cut short: it is kept beside first.
-    if (m_keepOnSave && !QFileInfo::exists(m_path))
-        m_keepOnSave = false;
-    if (m_keepOnSave && studentdb::keepUnreadable(m_path, QDateTime::currentDateTime(), &error))
-        m_keepOnSave = false;
-    if (!m_keepOnSave && m_model->exportTo(m_path, &error)) {
-        m_model->setModified(false);
+    if (db.save(&error))
         return true;
-    }
     qWarning("%s", qPrintable(error));
-    dialogs().message(this, QStringLiteral("Ошибка"),
+    dialogs().message(parent, QStringLiteral("Ошибка"),
                       QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
     return false;
 }
@@ -187,26 +181,22 @@ bool BazaWindow::importFile()
 bool BazaWindow::importFrom(const QString &path)
 {
     spreadsheetml::Error error;
-    auto book = spreadsheetml::readFile(path, &error);
-    if (!book) {
-        dialogs().message(this, title(),
-                          QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
-        return false;
-    }
-    m_model->setWorkbook(std::move(*book));
-    m_model->setModified(true); // Baza.xml changes only with Save
-    return true;
+    if (m_db.importFrom(path, &error))
+        return true;
+    dialogs().message(this, title(),
+                      QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
+    return false;
 }
 
 bool BazaWindow::hasUnsavedChanges() const
 {
-    return m_model->isModified();
+    return m_db.isModified();
 }
 
-void BazaWindow::offerSaveBeforeExit()
+void BazaWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
 {
-    if (hasUnsavedChanges() && dialogs().askSave(this))
-        save();
+    if (db.isInUse() && db.isModified() && dialogs().askSave(parent))
+        save(db, parent);
 }
 
 QSize BazaWindow::outerSizeTwips() const

@@ -1,4 +1,5 @@
 #include "core/twips.h"
+#include "support/mainwindow.h"
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
@@ -21,7 +22,7 @@ int g_fontCalls = 0;
 
 std::unique_ptr<Blankard> shownWindow()
 {
-    auto w = std::make_unique<Blankard>([] {
+    auto w = std::make_unique<TestMainWindow>([] {
         ++g_fontCalls;
         return g_fonts;
     });

@@ -4,8 +4,9 @@
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 #include "support/programfolder.h"
+#include "support/mainwindow.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -23,7 +24,7 @@ class PrintRig
 public:
     explicit PrintRig(gravik::PrintDialog::PagePrinter printer = {})
     {
-        main = std::make_unique<gravik::Blankard>(
+        main = std::make_unique<TestMainWindow>(
             [] { return QStringList{"Times New Roman", "Arial", "Courier New"}; });
         gravik::registerPrintDialog(registry, *main, std::move(printer));
         main->setRegistry(&registry);

@@ -119,7 +119,7 @@ private slots:
         const QString path = dir.filePath("page.pdf");
         QString error;
         auto fields = std::vector<page::FieldContent>{{1, "Проба", 2040, 3600, QFont("Times New Roman"), Qt::black}};
-        QVERIFY2(printing::writePdf(path, {printing::a4Layout(), 1200}, fields, &error), qPrintable(error));
+        QVERIFY2(page::writePdf(path, {page::a4Layout(), 1200}, fields, &error), qPrintable(error));
         const int job = printing::submitPdf("gravik-test2", path, "Аттестат: проба", &error);
         QVERIFY2(job > 0, qPrintable(error));
         const QString kept = waitForJob("gravik-test2", job);
@@ -139,7 +139,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("page.pdf");
         QString error;
-        QVERIFY(printing::writePdf(path, {printing::a4Layout(), 1200}, {}, &error));
+        QVERIFY(page::writePdf(path, {page::a4Layout(), 1200}, {}, &error));
         run("cupsreject", {"gravik-test2"});
         QCOMPARE(printing::submitPdf("gravik-test2", path, "отказ", &error), 0);
         QVERIFY(!error.isEmpty());
@@ -272,7 +272,7 @@ private slots:
             checkField(pdf, 33, "Ж-2077", at(33).first, at(33).second);
             // Only the fields: no caption, button or list text of the panel.
             QStringList expected;
-            for (const page::FieldContent &c : rig.main->pageContent())
+            for (const page::FieldContent &c : page::contents(rig.main->document().certificate()))
                 if (!c.text.isEmpty())
                     expected << c.text.split(' ', Qt::SkipEmptyParts);
             for (const QString &word : pdf.texts())

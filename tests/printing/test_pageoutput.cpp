@@ -37,12 +37,12 @@ class PageOutputTest : public QObject
 private slots:
     void a4WithTheGivenUnprintableEdges()
     {
-        const QPageLayout bare = printing::a4Layout();
+        const QPageLayout bare = page::a4Layout();
         QVERIFY(bare.pageSize().isEquivalentTo(QPageSize(QPageSize::A4)));
         QCOMPARE(bare.orientation(), QPageLayout::Portrait);
         QCOMPARE(bare.paintRect(QPageLayout::Point).topLeft(), QPointF(0, 0));
 
-        const QPageLayout edged = printing::a4Layout(QMarginsF(12, 18, 12, 30));
+        const QPageLayout edged = page::a4Layout(QMarginsF(12, 18, 12, 30));
         const QRectF paint = edged.paintRect(QPageLayout::Point);
         QCOMPARE(paint.topLeft(), QPointF(12, 18));
         QVERIFY(std::abs(paint.bottom() - (edged.fullRect(QPageLayout::Point).bottom() - 30)) < 0.01);
@@ -73,7 +73,7 @@ private slots:
         QFETCH(int, dpi);
         const QString pdfPath = m_dir.filePath(QStringLiteral("page-%1.pdf").arg(dpi));
         QString error;
-        QVERIFY2(printing::writePdf(pdfPath, {printing::a4Layout(edges), dpi}, numberedPage(), &error),
+        QVERIFY2(page::writePdf(pdfPath, {page::a4Layout(edges), dpi}, numberedPage(), &error),
                  qPrintable(error));
         const PdfText pdf = PdfText::read(pdfPath);
         QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
@@ -96,7 +96,7 @@ private slots:
             auto fields = numberedPage(pt, bold);
             fields[8].text = QStringLiteral("Широкоплечий");
             QString error;
-            if (!printing::writePdf(path, {printing::a4Layout(), 1200}, fields, &error))
+            if (!page::writePdf(path, {page::a4Layout(), 1200}, fields, &error))
                 return -1.0;
             const auto w = PdfText::read(path).find(QStringLiteral("Широкоплечий"));
             return w ? w->xMax - w->xMin : -1.0;
@@ -116,7 +116,7 @@ private slots:
             c.text.clear();
         const QString path = m_dir.filePath(QStringLiteral("blank.pdf"));
         QString error;
-        QVERIFY2(printing::writePdf(path, {printing::a4Layout(), 1200}, fields, &error), qPrintable(error));
+        QVERIFY2(page::writePdf(path, {page::a4Layout(), 1200}, fields, &error), qPrintable(error));
         const PdfText pdf = PdfText::read(path);
         QCOMPARE(pdf.pages.size(), size_t(1));
         QVERIFY(pdf.words.empty());
@@ -126,7 +126,7 @@ private slots:
     {
         const QString path = m_dir.filePath(QStringLiteral("missing-folder/page.pdf"));
         QString error;
-        QVERIFY(!printing::writePdf(path, {printing::a4Layout(), 1200}, numberedPage(), &error));
+        QVERIFY(!page::writePdf(path, {page::a4Layout(), 1200}, numberedPage(), &error));
         QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
         QVERIFY(!QFile::exists(path));
     }

@@ -318,7 +318,7 @@ private slots:
         m_rig.reset();
         m_rig = std::make_unique<PrintRig>([&](const std::vector<page::FieldContent> &fields, const QString &) {
             printing::Outcome o;
-            o.ok = printing::writePdf(path, {printing::a4Layout(), 1200}, fields, &o.error);
+            o.ok = page::writePdf(path, {page::a4Layout(), 1200}, fields, &o.error);
             return o;
         });
         m_rig->type("Text1", "Экранов");

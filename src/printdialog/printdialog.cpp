@@ -1,8 +1,7 @@
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 
 #include "widgets/windowregistry.h"
-#include "core/programdir.h"
-#include "core/textfile.h"
+#include "language/languagefile.h"
 #include "core/twips.h"
 #include "editor/blankard.h"
 #include "widgets/hoverrouter.h"
@@ -91,7 +90,7 @@ PrintDialog::PrintDialog(Blankard &main, PagePrinter printer)
 void PrintDialog::creationStep()
 {
     // A missing or empty file leaves the code unset; the language reports it.
-    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+    if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 }
 
@@ -99,7 +98,7 @@ void PrintDialog::fill()
 {
     if (!m_main)
         return;
-    auto text = [this](const char *box) { return m_main->box(QString::fromLatin1(box))->text(); };
+    auto text = [this](const char *box) { return m_main->document().value(QString::fromLatin1(box)); };
     m_name->setText(text("Text1") + QLatin1Char(' ') + text("Text2") + QLatin1Char(' ') + text("Text3"));
     m_number->setText(text("Text12"));
 }
@@ -123,11 +122,10 @@ bool PrintDialog::printPage()
     m_main->resetFieldColours();
     QFrame *panel = m_main->panel();
     panel->hide();
-    m_last = m_printer(m_main->pageContent(), jobTitle());
+    m_last = m_printer(page::contents(m_main->document().certificate()), jobTitle());
     panel->show();
     if (!m_last.ok)
         reportFailure(m_last);
-    emit pagePrinted(m_last);
     return m_last.ok;
 }
 
@@ -156,9 +154,7 @@ void PrintDialog::reportFailure(const printing::Outcome &outcome)
 
 void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer)
 {
-    registry.setFactory(
-        WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); },
-        [](QWidget *w) { static_cast<PrintDialog *>(w)->creationStep(); });
+    registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
     // Runs before the button's own connection (made later by setRegistry) shows
     // the dialog: a first click creates it here, then fills it.
     QObject::connect(main.button(QStringLiteral("Image5")), &ImageButton::clicked, &registry, [&registry] {

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/certificate.h"
+#include "core/pagelayout.h"
+
+#include <QColor>
+#include <QPageLayout>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPdfWriter;
+class QSaveFile;
+
+// The one way a certificate becomes a page: the screen preview, a PDF and the
+// printer all come through here.
+namespace gravik::page {
+
+// The printed fields' colour (the palette's button text).
+QColor normalColor();
+
+// The 33 fields of a certificate, each in the page font and the given colour.
+std::vector<FieldContent> contents(const Certificate &c, const QColor &color = normalColor());
+
+// Draws the certificate; the painter's origin is twip (0, 0) of the page and
+// its units device pixels at dpiX x dpiY.
+void render(QPainter &p, const Certificate &c, double dpiX, double dpiY);
+
+// A4 portrait with the given unprintable edges (points) as its margins, so the
+// painter's origin is the corner of the printable area.
+QPageLayout a4Layout(const QMarginsF &unprintablePoints = {});
+
+// How pages are laid out for one output.
+struct PageSetup {
+    QPageLayout layout = a4Layout(); // margins = the edges the printer cannot reach
+    int resolution = 1200;           // dots per inch the page is drawn at
+};
+
+// A PDF of one or more certificates, written page by page (nothing of a page
+// is kept once drawn) and replacing the file only when finished.
+class PdfFile
+{
+public:
+    PdfFile();
+    ~PdfFile();
+    bool open(const QString &path, const PageSetup &setup, QString *error);
+    bool addPage(const Certificate &c, QString *error);
+    bool addPage(const std::vector<FieldContent> &fields, QString *error);
+    // Writes the file; false and *error when it could not be.
+    bool commit(QString *error);
+    int pageCount() const { return m_pages; }
+
+private:
+    bool beginPage(QString *error);
+
+    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
+    std::unique_ptr<QPainter> m_painter;
+    QString m_path;
+    int m_pages = 0;
+};
+
+// One page to a PDF file.
+bool writePdf(const QString &path, const PageSetup &setup, const std::vector<FieldContent> &fields,
+              QString *error);
+
+} // namespace gravik::page
