@@ -16,6 +16,7 @@
 #include "students/spreadsheetview.h"
 #include "database/studentdatabase.h"
 #include "database/workbookmodel.h"
+#include "support/craftedbook.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
 #include "database/database.h"
@@ -242,36 +243,21 @@ int memory(int argc, char **argv)
 
 // ---- hostile and huge files, each loaded in a fresh process
 
-QByteArray hostileBook(const QByteArray &table, const QByteArray &styles = {})
-{
-    return "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\""
-           " xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"><Styles>"
-           + styles + "</Styles><Worksheet ss:Name=\"Sheet1\"><Table>" + table + "</Table></Worksheet></Workbook>\n";
-}
-
-QByteArray repeated(int n, const std::function<QByteArray(int)> &part)
-{
-    QByteArray out;
-    for (int i = 0; i < n; ++i)
-        out += part(i);
-    return out;
-}
-
 QByteArray hostileCase(const QByteArray &name)
 {
-    auto num = [](int i) { return QByteArray::number(i); };
+    using crafted::num;
     if (name == "descending-rows")
-        return hostileBook(repeated(50000, [&](int i) { return "<Row ss:Index=\"" + num(50000 - i) + "\"><Cell><Data ss:Type=\"Number\">1</Data></Cell></Row>"; }));
+        return crafted::book(crafted::repeat(50000, [&](int i) { return "<Row ss:Index=\"" + num(50000 - i) + "\"><Cell><Data ss:Type=\"Number\">1</Data></Cell></Row>"; }));
     if (name == "styles")
-        return hostileBook({}, repeated(50000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\"><Font ss:Size=\"9\"/></Style>"; }));
+        return crafted::book({}, crafted::repeat(50000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\"><Font ss:Size=\"9\"/></Style>"; }));
     if (name == "parent-chain")
-        return hostileBook({}, repeated(100000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\" ss:Parent=\"s" + num(i + 1) + "\"/>"; }));
+        return crafted::book({}, crafted::repeat(100000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\" ss:Parent=\"s" + num(i + 1) + "\"/>"; }));
     if (name == "descending-cells")
-        return hostileBook(repeated(20, [&](int) {
-            return "<Row>" + repeated(16384, [&](int c) { return "<Cell ss:Index=\"" + num(16384 - c) + "\"/>"; }) + "</Row>";
+        return crafted::book(crafted::repeat(20, [&](int) {
+            return "<Row>" + crafted::repeat(16384, [&](int c) { return "<Cell ss:Index=\"" + num(16384 - c) + "\"/>"; }) + "</Row>";
         }));
     if (name == "span")
-        return hostileBook("<Row ss:Index=\"1\" ss:Span=\"1048575\"><Cell ss:StyleID=\"s\"><Data ss:Type=\"String\">x</Data></Cell></Row>"
+        return crafted::book("<Row ss:Index=\"1\" ss:Span=\"1048575\"><Cell ss:StyleID=\"s\"><Data ss:Type=\"String\">x</Data></Cell></Row>"
                            + QByteArray(4000, ' '), "<Style ss:ID=\"s\"/>");
     return {};
 }

@@ -5,6 +5,7 @@
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
 #include "database/workbookmodel.h"
+#include "support/craftedbook.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -13,25 +14,11 @@
 
 using namespace gravik;
 namespace sml = gravik::spreadsheetml;
+using crafted::book;
+using crafted::num;
+using crafted::repeat;
 
 namespace {
-
-QByteArray book(const QByteArray &table, const QByteArray &styles = {})
-{
-    return "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\""
-           " xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\">\n<Styles>"
-           + styles + "</Styles>\n<Worksheet ss:Name=\"Sheet1\"><Table>\n" + table + "</Table></Worksheet></Workbook>\n";
-}
-
-QByteArray repeat(int n, const std::function<QByteArray(int)> &part)
-{
-    QByteArray out;
-    for (int i = 0; i < n; ++i)
-        out += part(i);
-    return out;
-}
-
-QByteArray num(int i) { return QByteArray::number(i); }
 
 // Reads on a thread with a small stack, as a recursion on the file's depth
 // would overflow it; the time it took in *ms.
