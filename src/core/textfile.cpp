@@ -13,8 +13,7 @@ std::optional<QStringList> readLines(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Не удалось открыть файл %1: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = fileOpenError(file, path);
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
