@@ -46,6 +46,20 @@ QStringList pupil(const QString &a, const QString &b, const QString &c, const QS
     return {a, b, c, a + "-R", b + "-R", c + "-R", "Оспанова Г.К.", "Г.Ќ. Оспанова", reg};
 }
 
+// Types as the keyboard does, one character a key.
+void typeText(QWidget *w, const QString &text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Clicks into a box's text part; the widget that has the keyboard then.
+QWidget *clickAndFocus(QComboBox *box)
+{
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    return QApplication::focusWidget();
+}
+
 // The main window wired to the database as the program does it.
 struct Rig {
     StudentDatabase db;
@@ -100,6 +114,7 @@ private slots:
     void endOfProgramOffersUnsavedWork();
     void programWiring();
     void unicodeKazakhReachesTheBoxesInItsStoredForm();
+    void typingChoosesNothing();
 };
 
 void ChooserTest::startUpChoosesTheFirstPupil()
@@ -218,6 +233,35 @@ void ChooserTest::unicodeKazakhReachesTheBoxesInItsStoredForm()
     QCOMPARE(rig.box(QStringLiteral("Text13")), QString::fromUtf8("Жаќсыбеков"));
     QCOMPARE(rig.box(QStringLiteral("Text15")), QString::fromUtf8("Абайўлы"));
     QCOMPARE(rig.main.fieldLabel(17)->text(), QString::fromUtf8("Жаќсыбеков"));
+}
+
+void ChooserTest::typingChoosesNothing()
+{
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"), database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2"),
+                                                    pupil("Ахметов", "Ерлан", "Болатович", "3")}));
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    rig.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
+    const QStringList before = rig.boxes();
+    // A click into the text part, then keys to whatever has the keyboard.
+    QComboBox *list = rig.list();
+    QWidget *text = list->lineEdit();
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+    typeText(focus, QString::fromUtf8("Ахм"));
+    QTest::keyClick(focus, Qt::Key_Return);
+    QCOMPARE(list->currentText(), QString::fromUtf8("Ахм")); // nothing completed
+    typeText(focus, QString::fromUtf8("етов Ерлан Болатович"));
+    QTest::keyClick(focus, Qt::Key_Return);
+    rig.main.box(QStringLiteral("Text4"))->setFocus(); // leaving the box
+    QCOMPARE(rig.boxes(), before);
+    // The arrow keys choose from the list.
+    QTest::keyClick(clickAndFocus(list), Qt::Key_Down);
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("2"));
 }
 
 void ChooserTest::updateButtonSeesUnsavedEdits()
