@@ -1,6 +1,7 @@
 #include "i18n/interfacelanguage.h"
+#include "core/controlnames.h"
 
-#include "i18n/languageapplier.h"
+#include "database/database.h"
 #include "language/languagecode.h"
 #include "language/languagefile.h"
 #include "widgets/notices.h"
@@ -27,6 +28,18 @@ void InterfaceLanguage::watch(QWidget *window, LanguageCode *code)
     });
 }
 
+void InterfaceLanguage::attachDatabase(StudentDatabase &db)
+{
+    setCellWriter([&db](const QString &ref, const QString &text) { return db.writeHeaderCell(ref, text); });
+    connect(&db, &StudentDatabase::loaded, this, [this] {
+        if (m_registry.existing(WindowKind::Baza))
+            return; // the window's own code puts them on
+        const auto code = languagefile::read(languagefile::defaultPath());
+        if (code && (*code == LanguageCode::Russian || *code == LanguageCode::Kazakh))
+            i18n::applyCells(QString::fromLatin1(names::DatabaseWindow), *code, table(), m_cells);
+    });
+}
+
 void InterfaceLanguage::onRegistered(WindowKind kind, QWidget *window)
 {
     auto *code = window->findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly);
@@ -41,9 +54,9 @@ void InterfaceLanguage::onRegistered(WindowKind kind, QWidget *window)
 
 const TranslationTable &InterfaceLanguage::table()
 {
-    if (auto *editor = m_registry.get<TranslationEditor>(WindowKind::Lang))
-        return editor->table();
-    return m_builtIn;
+    if (!m_strings.isInUse())
+        m_strings.take(readStoredTable());
+    return m_strings.table();
 }
 
 void InterfaceLanguage::applyOwn(QWidget *window, const QString &code)
@@ -56,7 +69,7 @@ void InterfaceLanguage::applyRows(QWidget *window, const QString &code)
 {
     // A code that selects nothing needs no strings, so no editor is created for it.
     if (window && (code == LanguageCode::Russian || code == LanguageCode::Kazakh))
-        i18n::applyToWindow(window, code, table());
+        i18n::applyToWindow(window, code, table(), m_cells);
 }
 
 void InterfaceLanguage::applyAll(const LanguageCode &source)
@@ -64,7 +77,7 @@ void InterfaceLanguage::applyAll(const LanguageCode &source)
     ++m_applications;
     QPointer<QWidget> settings = qobject_cast<QWidget *>(source.parent());
     if (settings && source.isRussian())
-        selectOption(settings, "Option1");
+        selectOption(settings, names::RussianOption);
 
     applyRows(m_registry.mainWindow(), source.text());
     for (WindowKind kind : {WindowKind::Baza, WindowKind::Help, WindowKind::Lang, WindowKind::Settings,
@@ -73,7 +86,7 @@ void InterfaceLanguage::applyAll(const LanguageCode &source)
             applyRows(w, source.text());
 
     if (settings && source.isKazakh())
-        selectOption(settings, "Option2");
+        selectOption(settings, names::KazakhOption);
 }
 
 void InterfaceLanguage::selectOption(QWidget *settings, const char *option)
@@ -101,6 +114,20 @@ TranslationTable InterfaceLanguage::readStoredTable()
     if (!problem.isEmpty())
         notices::fileProblem(path, problem);
     return t;
+}
+
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, StudentDatabase &db,
+                                    Blankard::StartupSteps &steps)
+{
+    auto *language = new InterfaceLanguage(registry, &registry);
+    language->watch(&main, &main.languageCode());
+    language->attachDatabase(db);
+    registry.add<TranslationEditor>(WindowKind::Lang, [language] { return new TranslationEditor(*language); });
+    steps.readLanguage = [&main] {
+        if (const auto code = InterfaceLanguage::readStoredCode())
+            main.languageCode().setText(*code);
+    };
+    return language;
 }
 
 } // namespace gravik

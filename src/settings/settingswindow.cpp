@@ -1,4 +1,7 @@
 #include "settings/settingswindow.h"
+#include "core/controlnames.h"
+
+#include "settings/aboutwindow.h"
 
 #include "widgets/windowregistry.h"
 #include "core/twips.h"
@@ -95,10 +98,10 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
 
     QGroupBox *language = frame(this, "Frame1", QStringLiteral("Язык программы"), 120, 120);
     auto *russian = new QRadioButton(QStringLiteral("Русский"), language);
-    russian->setObjectName(QStringLiteral("Option1"));
+    russian->setObjectName(QString::fromLatin1(names::RussianOption));
     place(russian, 240, 480, 3135, 255);
     auto *kazakh = new QRadioButton(QStringLiteral("Казахский"), language);
-    kazakh->setObjectName(QStringLiteral("Option2"));
+    kazakh->setObjectName(QString::fromLatin1(names::KazakhOption));
     place(kazakh, 240, 720, 3135, 255);
     auto *link = new LinkLabel(QStringLiteral("Редактировать перевод"), language, [this] { openTranslationEditor(); });
     link->setObjectName(QStringLiteral("Label3"));
@@ -137,13 +140,10 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     m_hover = new HoverRouter(this, settingsHoverTable());
 }
 
-void SettingsWindow::creationStep(QWidget *window)
+void SettingsWindow::creationStep()
 {
-    auto *w = qobject_cast<SettingsWindow *>(window);
-    if (!w)
-        return;
     if (const auto code = InterfaceLanguage::readStoredCode())
-        w->m_language.setText(*code);
+        m_language.setText(*code);
 }
 
 void SettingsWindow::openTranslationEditor()
@@ -183,6 +183,12 @@ void SettingsWindow::closeEvent(QCloseEvent *e)
         }
     }
     e->accept();
+}
+
+void registerSettings(WindowRegistry &registry)
+{
+    registry.add<SettingsWindow>(WindowKind::Settings, [&registry] { return new SettingsWindow(&registry); });
+    registry.add<AboutWindow>(WindowKind::Help, [] { return new AboutWindow; });
 }
 
 } // namespace gravik

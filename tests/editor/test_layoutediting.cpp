@@ -7,6 +7,8 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QtTest>
@@ -16,6 +18,18 @@
 using namespace gravik;
 
 namespace {
+
+// A click into the text part of a box, as the operator makes it; the widget
+// that has the keyboard afterwards.
+QWidget *clickIntoText(QWidget *box)
+{
+    const QPoint at(box->width() / 4, box->height() / 2);
+    QWidget *target = box->childAt(at);
+    if (!target)
+        target = box;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(box, at));
+    return QApplication::focusWidget();
+}
 
 QStringList g_fonts = {"Times New Roman", "Arial", "Courier New", "Arial", "DejaVu Sans"};
 int g_fontCalls = 0;
@@ -135,6 +149,7 @@ private slots:
     {
         m_folder->setLine("1.txt", 33 + 2 * 2 - 1, "99999"); // field 2's X
         m_folder->setLine("1.txt", 33 + 2 * 2 - 2, "100.6"); // field 2's Y
+        m_folder->setLine("1.txt", 33 + 2 * 3 - 1, "3000000000"); // field 3's X: past int
         auto w = shownWindow();
         QCOMPARE(w->fieldLabel(2)->xTwips(), 99999.0); // placed as stored
         w->selectField(2);
@@ -142,6 +157,8 @@ private slots:
         QCOMPARE(w->coordinates().entry(3), QString("1550"));
         QCOMPARE(w->fieldLabel(2)->xTwips(), 11250.0);
         QCOMPARE(w->fieldLabel(2)->yTwips(), 1550.0);
+        w->selectField(3);
+        QCOMPARE(w->coordinates().entry(6), QString("11250"));
         QVERIFY(w->shutDown());
         QVERIFY(m_folder->read("1.txt").contains("\r\n1550\r\n11250\r\n"));
     }
@@ -186,13 +203,22 @@ private slots:
             auto *c = w->findChild<QComboBox *>(name);
             const QString before = c->currentText();
             const QFont font = w->fieldFont();
-            c->setFocus();
-            QTest::keyClicks(c->lineEdit(), "x9");
-            QTest::keyClick(c->lineEdit(), Qt::Key_Backspace);
-            QTest::keyClick(c->lineEdit(), Qt::Key_Delete);
+            QWidget *focus = clickIntoText(c);
+            QTest::keyClicks(focus, "x9");
+            for (Qt::Key k : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_F5, Qt::Key_Insert, Qt::Key_CapsLock})
+                QTest::keyClick(focus, k);
             QCOMPARE(c->currentText(), before);
             QCOMPARE(w->fieldFont(), font);
         }
+        // The arrow keys step from the entry shown since the start (1.txt holds "10").
+        auto *size = w->findChild<QComboBox *>("Combo11");
+        QCOMPARE(size->currentText(), QString("10"));
+        QTest::keyClick(clickIntoText(size), Qt::Key_Down);
+        QCOMPARE(size->currentText(), QString("11"));
+        QCOMPARE(w->fieldFont().pointSizeF(), 11.0);
+        auto *style = w->findChild<QComboBox *>("Combo10");
+        QTest::keyClick(clickIntoText(style), Qt::Key_Up);
+        QCOMPARE(style->currentText(), QString::fromUtf8("обычный"));
     }
 
     void aKeyInTheFontListRebuildsItFirst()
@@ -203,14 +229,29 @@ private slots:
         const QFont applied = w->fieldFont();
         g_fonts << "Zeta Sans" << "Zeta Sans";
         const int calls = g_fontCalls;
-        c->setFocus();
-        QTest::keyClick(c->lineEdit(), Qt::Key_Z);
-        QCOMPARE(g_fontCalls, calls + 1);
-        QCOMPARE(c->currentText(), QString("z")); // typed into the emptied text
+        QWidget *focus = clickIntoText(c);
+        QTest::keyClicks(focus, "zq");
+        QCOMPARE(g_fontCalls, calls + 2); // each key rebuilds
+        QCOMPARE(c->currentText(), QString("q")); // each key lands in an emptied text
         QCOMPARE(c->count(), 5);
         QCOMPARE(c->itemText(4), QString("Zeta Sans"));
         QCOMPARE(w->fieldFont(), applied); // typing applies nothing
+        QCOMPARE(w->document().certificate().toState().line(30), QString("q"));
         g_fonts.removeAll("Zeta Sans");
+
+        // An exact name put in, then leaving the box or Return, applies nothing either.
+        focus = clickIntoText(c);
+        c->lineEdit()->setText("Arial"); // as a paste would, which is no key
+        clickIntoText(w->findChild<QComboBox *>("Combo12"));
+        QCOMPARE(c->currentText(), QString("Arial"));
+        QCOMPARE(w->fieldFont(), applied);
+        QCOMPARE(w->document().certificate().toState().line(30), QString("Arial"));
+        QTest::keyClick(clickIntoText(c), Qt::Key_Return);
+        QCOMPARE(w->fieldFont(), applied);
+        c->lineEdit()->setText("Arial");
+        // Tab moves on without emptying the text.
+        QTest::keyClick(clickIntoText(c), Qt::Key_Tab);
+        QCOMPARE(c->currentText(), QString("Arial"));
     }
 
     void anEmptyFontSetLeavesTheListEmpty()
@@ -222,7 +263,45 @@ private slots:
         g_fonts = saved;
     }
 
+    void fieldIsSelectedByAClickNotAPress()
+    {
+        auto w = shownWindow();
+        QTest::mouseClick(w->button("Image7"), Qt::LeftButton); // the page shows
+        FieldLabel *l = w->fieldLabel(2);
+        QTest::mousePress(l, Qt::LeftButton, {}, centreOf(l));
+        QCOMPARE(w->selectedField(), 0);
+        QTest::mouseRelease(l, Qt::LeftButton, {}, centreOf(l));
+        QCOMPARE(w->selectedField(), 2);
+    }
+
+    void onlyTheLetterCaptionsTakeTheButtonColour()
+    {
+        auto w = shownWindow();
+        const auto colour = [&](const char *name) {
+            return w->findChild<QLabel *>(name)->palette().color(QPalette::WindowText);
+        };
+        for (const char *name : {"Label34", "Label35"})
+            QCOMPARE(colour(name), QColor(Qt::black));
+        for (const char *name : {"Label55", "Label56", "Label57", "Label58"})
+            QCOMPARE(colour(name), Blankard::normalFieldColor());
+    }
+
     // ---- picture buttons ----
+
+    void hoverFollowsMovesWithAButtonHeld()
+    {
+        auto w = shownWindow();
+        ImageButton *settings = w->button("Image11");
+        QTest::mousePress(settings, Qt::LeftButton, {}, centreOf(settings));
+        w->button("Image8")->showHighlightedPicture();
+        // The move goes to the button that took the mouse, wherever the cursor is.
+        QMouseEvent move(QEvent::MouseMove, QPointF(centreOf(settings)), settings->mapToGlobal(QPointF(centreOf(settings))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(settings, &move);
+        QVERIFY(settings->highlighted());
+        QVERIFY(!w->button("Image8")->highlighted());
+        QTest::mouseRelease(settings, Qt::LeftButton, {}, QPoint(-50, -50));
+    }
 
     void hoverTableRowByRow()
     {

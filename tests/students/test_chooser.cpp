@@ -47,16 +47,31 @@ QStringList pupil(const QString &a, const QString &b, const QString &c, const QS
     return {a, b, c, a + "-R", b + "-R", c + "-R", "Оспанова Г.К.", "Г.Қ. Оспанова", reg};
 }
 
+// Types as the keyboard does, one character a key.
+void typeText(QWidget *w, const QString &text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Clicks into a box's text part; the widget that has the keyboard then.
+QWidget *clickAndFocus(QComboBox *box)
+{
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    return QApplication::focusWidget();
+}
+
 // The main window wired to the database as the program does it.
 struct Rig {
+    StudentDatabase db;
     WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     Rig()
     {
-        registerBaza(registry);
+        registerBaza(registry, db);
         registry.setMainWindow(&main);
         Blankard::StartupSteps steps;
-        PupilChooser::attach(main, registry, steps);
+        PupilChooser::attach(main, db, steps);
         main.setStartupSteps(steps);
         main.setRegistry(&registry);
     }
@@ -84,7 +99,7 @@ struct Rig {
             out << list()->itemText(i);
         return out;
     }
-    BazaWindow *baza() { return registry.existing<BazaWindow>(WindowKind::Baza); }
+    BazaWindow *window() { return registry.get<BazaWindow>(WindowKind::Baza); }
 };
 
 } // namespace
@@ -100,6 +115,7 @@ private slots:
     void endOfProgramOffersUnsavedWork();
     void programWiring();
     void kazakhInEitherFormShowsAsKazakh();
+    void typingChoosesNothing();
 };
 
 void ChooserTest::startUpChoosesTheFirstPupil()
@@ -121,9 +137,9 @@ void ChooserTest::startUpChoosesTheFirstPupil()
                                        "Оспанова Г.К.", "Г.Қ. Оспанова", "20417"}));
     // The boxes pass the values on to the page.
     QCOMPARE(rig.main.fieldLabel(fieldOfInputBox(QStringLiteral("Text1")))->text(), QStringLiteral("Жаксыбеков"));
-    // The database window was only touched: it exists, hidden.
-    QVERIFY(rig.baza());
-    QVERIFY(!rig.baza()->isVisible());
+    // The database was read, no window was needed for it.
+    QVERIFY(rig.db.isInUse());
+    QVERIFY(!rig.registry.existing(WindowKind::Baza));
     QVERIFY(rig.main.button(QStringLiteral("Image1"))->isEnabled());
     QVERIFY(fakes.messages.isEmpty());
 
@@ -198,7 +214,7 @@ void ChooserTest::choosingCopiesTheLastMatch()
     QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
 
     // The link back to the row is the exact text: case and spaces count.
-    const Worksheet &sheet = rig.baza()->model()->activeSheet();
+    const Worksheet &sheet = rig.db.model()->activeSheet();
     QVERIFY(pupils::find(sheet, QStringLiteral("Ким Анна Ли")));
     QVERIFY(!pupils::find(sheet, QStringLiteral("ким Анна Ли")));
     QVERIFY(!pupils::find(sheet, QStringLiteral("Ким  Анна Ли")));
@@ -221,14 +237,43 @@ void ChooserTest::kazakhInEitherFormShowsAsKazakh()
     QCOMPARE(rig.items(), QStringList{QString::fromUtf8("Жақсыбеков Нұрсұлтан Абай")});
     QCOMPARE(rig.box(QStringLiteral("Text13")), QString::fromUtf8("Жақсыбеков-R"));
     QCOMPARE(rig.main.fieldLabel(17)->text(), QString::fromUtf8("Жақсыбеков-R"));
-    const QAbstractItemModel *grid = rig.baza()->findChild<QTableView *>("Spreadsheet1")->model();
+    const QAbstractItemModel *grid = rig.window()->findChild<QTableView *>("Spreadsheet1")->model();
     QCOMPARE(grid->index(2, 0).data().toString(), QString::fromUtf8("Жақсыбеков"));
     QCOMPARE(grid->index(2, 3).data().toString(), QString::fromUtf8("Жақсыбеков-R"));
 
-    QVERIFY(rig.baza()->save());
+    QVERIFY(rig.window()->save());
     const QByteArray saved = dir.read(QStringLiteral("Baza.xml"));
     QVERIFY(saved.contains(stored + "</Data>") && saved.contains(stored + "-R</Data>"));
     QVERIFY(!saved.contains(QString::fromUtf8("қ").toUtf8()));
+}
+
+void ChooserTest::typingChoosesNothing()
+{
+    ProgramFolder dir;
+    dir.write(QStringLiteral("Baza.xml"), database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2"),
+                                                    pupil("Ахметов", "Ерлан", "Болатович", "3")}));
+    DialogFakes fakes;
+    Rig rig;
+    QVERIFY(rig.start());
+    rig.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
+    const QStringList before = rig.boxes();
+    // A click into the text part, then keys to whatever has the keyboard.
+    QComboBox *list = rig.list();
+    QWidget *text = list->lineEdit();
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+    typeText(focus, QString::fromUtf8("Ахм"));
+    QTest::keyClick(focus, Qt::Key_Return);
+    QCOMPARE(list->currentText(), QString::fromUtf8("Ахм")); // nothing completed
+    typeText(focus, QString::fromUtf8("етов Ерлан Болатович"));
+    QTest::keyClick(focus, Qt::Key_Return);
+    rig.main.box(QStringLiteral("Text4"))->setFocus(); // leaving the box
+    QCOMPARE(rig.boxes(), before);
+    // The arrow keys choose from the list.
+    QTest::keyClick(clickAndFocus(list), Qt::Key_Down);
+    QCOMPARE(rig.box(QStringLiteral("Text12")), QStringLiteral("2"));
 }
 
 void ChooserTest::updateButtonSeesUnsavedEdits()
@@ -238,7 +283,7 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
     DialogFakes fakes;
     Rig rig;
     QVERIFY(rig.start());
-    WorkbookModel *m = rig.baza()->model();
+    WorkbookModel *m = rig.db.model();
     QVERIFY(m->setData(m->index(2, 0), QStringLiteral("Кимова")));
     QVERIFY(m->setData(m->index(3, 0), QStringLiteral("Пак")));
     QVERIFY(m->setData(m->index(3, 2), QStringLiteral("Ро")));
@@ -258,11 +303,11 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
 
     // A closed database window is created again, from the file.
     fakes.saveAnswer = false;
-    QVERIFY(rig.baza()->close());
+    QVERIFY(rig.window()->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!rig.baza());
+    QVERIFY(!rig.db.isInUse());
     QTest::mouseClick(rig.main.button(QStringLiteral("Image1")), Qt::LeftButton);
-    QVERIFY(rig.baza());
+    QVERIFY(rig.db.isInUse());
     QCOMPARE(rig.items(), QStringList{QStringLiteral("Ким Анна Ли")});
 }
 
@@ -280,8 +325,8 @@ void ChooserTest::endOfProgramOffersUnsavedWork()
     const QByteArray pw = dir.read(QStringLiteral("data/pw.txt"));
     Rig rig;
     QVERIFY(rig.start());
-    rig.baza()->setOuterWidthTwips(9000);
-    WorkbookModel *m = rig.baza()->model();
+    rig.window()->setOuterWidthTwips(9000);
+    WorkbookModel *m = rig.db.model();
     QVERIFY(m->setData(m->index(2, 0), QStringLiteral("Ким")));
     rig.main.close(); // the close box: state file, then the question, once
     QCOMPARE(fakes.questions, 1);
@@ -299,20 +344,18 @@ void ChooserTest::programWiring()
     dir.write(QStringLiteral("Baza.xml"),
               database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
     DialogFakes fakes;
+    StudentDatabase db;
     WindowRegistry registry;
     TestMainWindow main([] { return QStringList{"Times New Roman"}; });
-    registerWindows(registry, main);
+    registerWindows(registry, main, db);
     QString error;
     QVERIFY2(main.startUp(&error), qPrintable(error));
     QCOMPARE(main.pupilList()->count(), 2);
     QCOMPARE(main.box(QStringLiteral("Text1"))->text(), QStringLiteral("Ким"));
-    auto *baza = registry.existing<BazaWindow>(WindowKind::Baza);
-    QVERIFY(baza);
-    QVERIFY(!baza->isVisible());
-    // The language read at creation has rewritten the header cells in Russian.
-    QCOMPARE(baza->languageCode().text(), QStringLiteral("Rus"));
-    QCOMPARE(baza->model()->cellText(2, 9), QStringLiteral("Регистрационный номер"));
-    QVERIFY(!baza->hasUnsavedChanges());
+    QVERIFY(!registry.existing(WindowKind::Baza));
+    // The stored language has rewritten the header cells in Russian.
+    QCOMPARE(db.model()->cellText(2, 9), QStringLiteral("Регистрационный номер"));
+    QVERIFY(!db.isModified());
     registry.destroyAll();
 }
 

@@ -1,8 +1,8 @@
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
+#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
-#include "core/programdir.h"
-#include "core/textfile.h"
+#include "language/languagefile.h"
 #include "core/twips.h"
 #include "editor/blankard.h"
 #include "widgets/hoverrouter.h"
@@ -91,7 +91,7 @@ PrintDialog::PrintDialog(Blankard &main, PagePrinter printer)
 void PrintDialog::creationStep()
 {
     // A missing or empty file leaves the code unset; the language reports it.
-    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+    if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 }
 
@@ -100,8 +100,9 @@ void PrintDialog::fill()
     if (!m_main)
         return;
     auto text = [this](const char *box) { return m_main->document().value(QString::fromLatin1(box)); };
-    m_name->setText(text("Text1") + QLatin1Char(' ') + text("Text2") + QLatin1Char(' ') + text("Text3"));
-    m_number->setText(text("Text12"));
+    m_name->setText(text(names::Surname) + QLatin1Char(' ') + text(names::FirstName) + QLatin1Char(' ') +
+                    text(names::Patronymic));
+    m_number->setText(text(names::RegistrationNumber));
 }
 
 ImageButton *PrintDialog::button(const QString &name) const
@@ -127,7 +128,6 @@ bool PrintDialog::printPage()
     panel->show();
     if (!m_last.ok)
         reportFailure(m_last);
-    emit pagePrinted(m_last);
     return m_last.ok;
 }
 
@@ -156,12 +156,10 @@ void PrintDialog::reportFailure(const printing::Outcome &outcome)
 
 void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer)
 {
-    registry.setFactory(
-        WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); },
-        [](QWidget *w) { static_cast<PrintDialog *>(w)->creationStep(); });
+    registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
     // Runs before the button's own connection (made later by setRegistry) shows
     // the dialog: a first click creates it here, then fills it.
-    QObject::connect(main.button(QStringLiteral("Image5")), &ImageButton::clicked, &registry, [&registry] {
+    QObject::connect(main.button(QString::fromLatin1(names::PrintButton)), &ImageButton::clicked, &registry, [&registry] {
         if (auto *d = registry.get<PrintDialog>(WindowKind::Print))
             d->fill();
     });
