@@ -40,15 +40,11 @@ bool writePages(const QString &path, const page::PageSetup &setup, int count, co
     return pdf.commit(error);
 }
 
-Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,
-                   const Progress &progress, const Sender &send)
+Outcome sendPages(const QString &printer, const page::PageSetup &setup, int count, const PageWriter &write,
+                  const QString &title, const Progress &progress, const Sender &send)
 {
     Outcome out;
     out.printer = printer;
-    const auto setup = printer.isEmpty() ? defaultPrinterSetup(&out.printer, &out.error)
-                                         : printerSetup(printer, &out.error);
-    if (!setup)
-        return out;
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/gravik-page-XXXXXX.pdf"));
     if (!file.open()) {
         out.error = QStringLiteral("не удалось создать временный файл %1: %2")
@@ -56,13 +52,23 @@ Outcome printPages(const QString &printer, int count, const PageWriter &write, c
         return out;
     }
     file.close();
-    if (!writePages(file.fileName(), *setup, count, write, progress, &out.error, &out.cancelled))
+    if (!writePages(file.fileName(), setup, count, write, progress, &out.error, &out.cancelled))
         return out;
     out.pages = count;
-    out.job = send ? send(out.printer, file.fileName(), title, &out.error)
-                   : submitPdf(out.printer, file.fileName(), title, &out.error);
+    out.job = send ? send(printer, file.fileName(), title, &out.error)
+                   : submitPdf(printer, file.fileName(), title, &out.error);
     out.ok = out.job != 0;
     return out;
+}
+
+Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,
+                   const Progress &progress, const Sender &send)
+{
+    Outcome out;
+    out.printer = printer;
+    const auto setup = printer.isEmpty() ? defaultPrinterSetup(&out.printer, &out.error)
+                                         : printerSetup(printer, &out.error);
+    return setup ? sendPages(out.printer, *setup, count, write, title, progress, send) : out;
 }
 
 } // namespace gravik::printing

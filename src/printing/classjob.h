@@ -32,8 +32,11 @@ page::PageSetup pdfSetup();
 bool writePages(const QString &path, const page::PageSetup &setup, int count, const PageWriter &write,
                 const Progress &progress, QString *error, bool *cancelled = nullptr);
 
-// The pages as one job to a printer (empty: the default printer), A4 and
-// unscaled, laid out for that printer.
+// The pages, laid out with setup, as one job to a printer: A4, unscaled.
+Outcome sendPages(const QString &printer, const page::PageSetup &setup, int count, const PageWriter &write,
+                  const QString &title, const Progress &progress = {}, const Sender &send = {});
+
+// The same to a printer (empty: the default printer), laid out for it.
 Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,
                    const Progress &progress = {}, const Sender &send = {});
 
