@@ -4,10 +4,12 @@
 #include "editor/blankard.h"
 #include "i18n/interfacelanguage.h"
 #include "i18n/translationeditor.h"
+#include "printing/pdfentry.h"
 #include "printing/printdialog.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
 #include "students/bazawindow.h"
+#include "students/classprint.h"
 #include "students/pupilchooser.h"
 
 namespace gravik {
@@ -39,6 +41,14 @@ void registerWindows(WindowRegistry &registry, Blankard &main)
         WindowKind::Baza, [] { return new BazaWindow; },
         [](QWidget *w) { static_cast<BazaWindow *>(w)->creationStep(); });
     PupilChooser::attach(main, registry, steps);
+
+    // Class print and PDF: controls of their own on the database window and the print dialog.
+    QObject::connect(&registry, &WindowRegistry::registered, &main, [&main](WindowKind kind, QWidget *w) {
+        if (auto *baza = kind == WindowKind::Baza ? qobject_cast<BazaWindow *>(w) : nullptr)
+            ClassPrint::attach(*baza, main);
+        if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr)
+            attachPdfEntry(*print, main);
+    });
 
     main.setStartupSteps(steps);
     main.setRegistry(&registry);
