@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/certificatefields.h"
+#include "core/statefile.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
 #include "database/studentdatabase.h"
@@ -28,6 +29,16 @@ inline std::vector<gravik::pupils::StudentRecord> classOf(int count, int first =
     for (int n = first; n < first + count; ++n)
         out.push_back(classPupil(n));
     return out;
+}
+
+// The certificate of the default 1.txt with the director filled in.
+inline gravik::Certificate classBase()
+{
+    gravik::StateFile::Error error;
+    auto state = gravik::StateFile::load(QStringLiteral(GRAVIK_DEFAULTS_DIR "/1.txt"), &error);
+    gravik::Certificate c = state ? gravik::Certificate::fromState(*state) : gravik::Certificate();
+    c.setValue(QStringLiteral("Text5"), QStringLiteral("Директорова"));
+    return c;
 }
 
 // SpreadsheetML of the built-in database with these rows from row 3 (an

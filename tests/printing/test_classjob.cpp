@@ -1,6 +1,5 @@
 #include "classrig.h"
 
-#include "core/statefile.h"
 #include "printing/classjob.h"
 
 #include <QDir>
@@ -9,16 +8,6 @@
 using namespace gravik;
 
 namespace {
-
-// The certificate of the default 1.txt with the director filled in.
-Certificate baseCertificate()
-{
-    StateFile::Error error;
-    auto state = StateFile::load(QStringLiteral(GRAVIK_DEFAULTS_DIR "/1.txt"), &error);
-    Certificate c = state ? Certificate::fromState(*state) : Certificate();
-    c.setValue(QStringLiteral("Text5"), QStringLiteral("Директорова"));
-    return c;
-}
 
 Worksheet sheetOf(const std::vector<pupils::StudentRecord> &rows)
 {
@@ -43,7 +32,7 @@ private slots:
     void aClassIsOnePdfPageAPupil()
     {
         QTemporaryDir dir;
-        const Certificate base = baseCertificate();
+        const Certificate base = classBase();
         const auto pupils = classOf(4);
         QList<int> told;
         QString error;
@@ -86,7 +75,7 @@ private slots:
 
     void applyingAPupilIsWhatChoosingCopies()
     {
-        Certificate c = baseCertificate();
+        Certificate c = classBase();
         pupils::StudentRecord r = classPupil(1);
         r[1] = "Две\r\nстроки";
         pupils::applyRecord(c, r);
@@ -99,7 +88,7 @@ private slots:
 
     void aCancelBeforeSendingSendsNothing()
     {
-        const Certificate base = baseCertificate();
+        const Certificate base = classBase();
         const auto pupils = classOf(5);
         int sent = 0;
         const printing::Sender send = [&](const QString &, const QString &, const QString &, QString *) {
@@ -131,7 +120,7 @@ private slots:
 
     void anUnwritablePdfIsReported()
     {
-        const Certificate base = baseCertificate();
+        const Certificate base = classBase();
         const auto pupils = classOf(1);
         QString error;
         QVERIFY(!printing::writePages("/nonexistent/dir/class.pdf", page::PageSetup{}, 1,
