@@ -10,6 +10,7 @@
 #include "settings/settingswindow.h"
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
+#include "support/startprogram.h"
 
 #include <QApplication>
 
@@ -34,8 +35,8 @@ void editorCreated(benchmark::State &state)
 {
     ProgramFolder folder;
     for (auto _ : state) {
-        QWidget *w = TranslationEditor::create();
-        TranslationEditor::creationStep(w);
+        auto *w = new TranslationEditor;
+        w->creationStep();
         state.PauseTiming();
         delete w;
         state.ResumeTiming();
@@ -49,18 +50,16 @@ void switchAllWindows(benchmark::State &state)
 {
     ProgramFolder folder;
     notices::setSink([](const QString &) {});
-    WindowRegistry registry;
-    TestMainWindow main;
-    registerWindows(registry, main);
+    TestProgram program;
     QString error;
-    main.startUp(&error);
-    auto *settings = registry.get<SettingsWindow>(WindowKind::Settings);
+    program.main.startUp(&error);
+    auto *settings = program.registry.get<SettingsWindow>(WindowKind::Settings);
     bool kazakh = false;
     for (auto _ : state) {
         kazakh = !kazakh;
         settings->languageCode().setText(kazakh ? LanguageCode::Kazakh : LanguageCode::Russian);
     }
-    registry.destroyAll();
+    program.registry.destroyAll();
     notices::setSink({});
 }
 BENCHMARK(switchAllWindows)->Unit(benchmark::kMicrosecond);

@@ -32,9 +32,8 @@ int programChild(int argc, char **argv, const QString &dir)
     QApplication app(argc, argv);
     programdir::setPath(dir);
     SingleInstance instance(dir);
-    WindowRegistry registry;
-    TestMainWindow main;
-    return startLikeTheProgram(registry, main) ? shown() : 1;
+    TestProgram program;
+    return program.start() ? shown() : 1;
 }
 
 int bareChild(int argc, char **argv)

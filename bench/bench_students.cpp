@@ -15,6 +15,7 @@
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
+#include "database/database.h"
 #include "support/mainwindow.h"
 
 #include <QApplication>
@@ -128,13 +129,11 @@ void fillPupilList(benchmark::State &state)
     Sample &s = sampleFolder();
     programdir::setPath(s.folder.path());
     BazaWindow::dialogs().message = [](QWidget *, const QString &, const QString &) {};
-    WindowRegistry registry;
-    registry.setFactory(WindowKind::Baza, [] { return new BazaWindow; },
-                        [](QWidget *w) { static_cast<BazaWindow *>(w)->creationStep(); });
+    StudentDatabase db;
     TestMainWindow main;
     Blankard::StartupSteps steps;
-    PupilChooser *chooser = PupilChooser::attach(main, registry, steps);
-    registry.get(WindowKind::Baza);
+    PupilChooser *chooser = PupilChooser::attach(main, db, steps);
+    db.use();
     for (auto _ : state)
         chooser->fillList();
     state.counters["entries"] = main.pupilList()->count();
@@ -153,12 +152,13 @@ void chooseLastPupil(benchmark::State &state)
 }
 BENCHMARK(chooseLastPupil)->Unit(benchmark::kMillisecond);
 
-// What the start-up pays for the hidden database window.
+// What the start-up pays for the database and its window.
 void createDatabaseWindow(benchmark::State &state)
 {
     programdir::setPath(sampleFolder().folder.path());
     for (auto _ : state) {
-        auto *w = new BazaWindow;
+        StudentDatabase db;
+        auto *w = new BazaWindow(db);
         w->creationStep();
         state.PauseTiming();
         delete w;
@@ -205,11 +205,10 @@ int memoryChild(int argc, char **argv, const QString &dir)
 {
     QApplication app(argc, argv);
     programdir::setPath(dir);
-    WindowRegistry registry;
-    TestMainWindow main;
-    if (!startLikeTheProgram(registry, main))
+    TestProgram program;
+    if (!program.start())
         return 1;
-    std::printf("%ld %ld %d\n", statusKb("VmRSS:"), statusKb("VmHWM:"), main.pupilList()->count());
+    std::printf("%ld %ld %d\n", statusKb("VmRSS:"), statusKb("VmHWM:"), program.main.pupilList()->count());
     return 0;
 }
 

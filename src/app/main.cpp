@@ -1,8 +1,10 @@
+#include "app/commandline.h"
 #include "app/singleinstance.h"
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "core/cp1251.h"
 #include "core/programdir.h"
+#include "database/database.h"
 #include "editor/blankard.h"
 
 #include <QApplication>
@@ -55,8 +57,16 @@ int fail(const QString &title, const QString &message)
 
 int main(int argc, char *argv[])
 {
+    gravik::commandline::answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
+
+    const auto dir = gravik::commandline::programDirArgument();
+    if (!dir)
+        return 2;
+    QString dirError;
+    if (!gravik::programdir::setUp(*dir, &dirError))
+        return fail(QStringLiteral("Gravik"), dirError);
 
     gravik::SingleInstance instance(gravik::programdir::path());
     if (!instance.acquired())
@@ -77,8 +87,9 @@ int main(int argc, char *argv[])
 
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
+    gravik::StudentDatabase database;
     gravik::Blankard main(certificate);
-    gravik::registerWindows(registry, main);
+    gravik::registerWindows(registry, main, database);
 
     QString error;
     if (!main.startUp(&error))

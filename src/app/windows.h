@@ -1,11 +1,12 @@
 #pragma once
 
 namespace gravik {
-class WindowRegistry;
 class Blankard;
+class StudentDatabase;
+class WindowRegistry;
 
 // Tells the registry how to build each secondary window and wires the main
-// window to the subsystems. One line a window.
-void registerWindows(WindowRegistry &registry, Blankard &main);
+// window to the subsystems, one call a subsystem.
+void registerWindows(WindowRegistry &registry, Blankard &main, StudentDatabase &db);
 
 } // namespace gravik

@@ -3,6 +3,7 @@
 // writes nothing there.
 #include "core/programdir.h"
 #include "core/statefile.h"
+#include "core/version.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
 #include "database/studentdatabase.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,8 +59,7 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Печать аттестатов без окна: сертификат из 1.txt, ученик или класс из Baza.xml — "
                        "в файл PDF или одним заданием на принтер."));
-    const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Папка программы (по умолчанию папка gravik)."),
-                                 QStringLiteral("DIR"));
+    const QCommandLineOption dir = programdir::dirOption();
     const QCommandLineOption pupil(QStringLiteral("pupil"),
                                    QStringLiteral("Ученик, чья строка списка («Фамилия Имя Отчество») равна ENTRY."),
                                    QStringLiteral("ENTRY"));
@@ -100,8 +101,11 @@ int main(int argc, char *argv[])
                                           .arg(parser.value(rows))
                                           .arg(studentdb::FirstPupilRow));
     }
-    if (parser.isSet(dir))
-        programdir::setPath(QDir(parser.value(dir)).absolutePath());
+    // The folder gravik would use; only read, so an installed copy's folder
+    // is not filled here.
+    programdir::setPath(programdir::choose(QCoreApplication::applicationDirPath(), parser.value(dir),
+                                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                            .dir);
 
     StateFile::Error stateError;
     const auto state = StateFile::load(programdir::file(QStringLiteral("1.txt")), &stateError);

@@ -39,7 +39,4 @@ const QStringList &stateFileBoxes();
 // Fields in the order the panel's close copies them: 1..19, then 23..32.
 const std::array<int, 29> &panelCopyOrder();
 
-// Height in twips of a fitted field's box (one line).
-constexpr int FittedHeight = 255;
-
 } // namespace gravik

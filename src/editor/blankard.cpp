@@ -368,10 +368,8 @@ void Blankard::setRegistry(WindowRegistry *registry)
                                                            {"Image14", WindowKind::Help}};
     for (const auto &[name, kind] : windows) {
         ImageButton *b = button(QString::fromLatin1(name));
-        // A window that is not part of this build yet leaves its button disabled.
-        b->setEnabled(registry && registry->available(kind));
         disconnect(b, &ImageButton::clicked, this, nullptr);
-        if (registry && registry->available(kind))
+        if (registry)
             connect(b, &ImageButton::clicked, this, [registry, kind = kind] { registry->show(kind); });
     }
 }

@@ -1,6 +1,6 @@
 #include "i18n/interfacelanguage.h"
 
-#include "i18n/languageapplier.h"
+#include "database/database.h"
 #include "language/languagecode.h"
 #include "language/languagefile.h"
 #include "widgets/notices.h"
@@ -24,6 +24,18 @@ void InterfaceLanguage::watch(QWidget *window, LanguageCode *code)
     connect(code, &LanguageCode::changed, this, [this, w](const QString &c) {
         if (w)
             applyOwn(w, c);
+    });
+}
+
+void InterfaceLanguage::attachDatabase(StudentDatabase &db)
+{
+    setCellWriter([&db](const QString &ref, const QString &text) { return db.writeHeaderCell(ref, text); });
+    connect(&db, &StudentDatabase::loaded, this, [this] {
+        if (m_registry.existing(WindowKind::Baza))
+            return; // the window's own code puts them on
+        const auto code = languagefile::read(languagefile::defaultPath());
+        if (code && (*code == LanguageCode::Russian || *code == LanguageCode::Kazakh))
+            i18n::applyCells(QStringLiteral("Baza"), *code, table(), m_cells);
     });
 }
 
@@ -56,7 +68,7 @@ void InterfaceLanguage::applyRows(QWidget *window, const QString &code)
 {
     // A code that selects nothing needs no strings, so no editor is created for it.
     if (window && (code == LanguageCode::Russian || code == LanguageCode::Kazakh))
-        i18n::applyToWindow(window, code, table());
+        i18n::applyToWindow(window, code, table(), m_cells);
 }
 
 void InterfaceLanguage::applyAll(const LanguageCode &source)
@@ -101,6 +113,20 @@ TranslationTable InterfaceLanguage::readStoredTable()
     if (!problem.isEmpty())
         notices::fileProblem(path, problem);
     return t;
+}
+
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, StudentDatabase &db,
+                                    Blankard::StartupSteps &steps)
+{
+    auto *language = new InterfaceLanguage(registry, &registry);
+    language->watch(&main, &main.languageCode());
+    language->attachDatabase(db);
+    registry.add<TranslationEditor>(WindowKind::Lang, [] { return new TranslationEditor; });
+    steps.readLanguage = [&main] {
+        if (const auto code = InterfaceLanguage::readStoredCode())
+            main.languageCode().setText(*code);
+    };
+    return language;
 }
 
 } // namespace gravik

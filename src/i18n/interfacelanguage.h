@@ -1,7 +1,9 @@
 #pragma once
 
-#include "widgets/windowregistry.h"
+#include "editor/blankard.h"
+#include "i18n/languageapplier.h"
 #include "language/translationtable.h"
+#include "widgets/windowregistry.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +15,7 @@ class QWidget;
 namespace gravik {
 
 class LanguageCode;
+class StudentDatabase;
 
 // Puts the interface language on the windows. Every window's LanguageCode is
 // connected to the application of that window's rows; the settings window's
@@ -26,6 +29,12 @@ public:
 
     // A window the registry does not create (the main window): its code applies its rows.
     void watch(QWidget *window, LanguageCode *code);
+
+    // Where the database window's grid cells go.
+    void setCellWriter(i18n::CellWriter cells) { m_cells = std::move(cells); }
+    // The student database's header cells; whenever it is read without its
+    // window, they take the stored language, as the window would give them.
+    void attachDatabase(StudentDatabase &db);
 
     // The current strings: the translation editor's, which is created hidden on
     // first need; the built-in ones while no editor can be had.
@@ -55,7 +64,13 @@ private:
 
     WindowRegistry &m_registry;
     TranslationTable m_builtIn;
+    i18n::CellWriter m_cells;
     int m_applications = 0;
 };
+
+// The interface language's part of the program: the translation editor, the
+// language of every window, and the main window's start-up step reading it.
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, StudentDatabase &db,
+                                    Blankard::StartupSteps &steps);
 
 } // namespace gravik

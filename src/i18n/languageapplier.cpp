@@ -6,7 +6,6 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMetaObject>
 #include <QWidget>
 
 #include <deque>
@@ -25,17 +24,6 @@ void setCaption(QWidget *c, const QString &text)
         g->setTitle(text);
     else if (c->metaObject()->indexOfProperty("text") >= 0)
         c->setProperty("text", text);
-}
-
-bool writeCell(QWidget *window, const QString &ref, const QString &text)
-{
-    // The database window's grid; a window without it has no cells to write.
-    if (window->metaObject()->indexOfMethod("writeSheet1Cell(QString,QString)") < 0)
-        return false;
-    bool ok = false;
-    return QMetaObject::invokeMethod(window, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
-                                     Q_ARG(QString, ref), Q_ARG(QString, text)) &&
-           ok;
 }
 
 } // namespace
@@ -58,7 +46,18 @@ QWidget *findControl(QWidget *window, const QString &name)
     return nullptr;
 }
 
-int applyToWindow(QWidget *window, const QString &code, const TranslationTable &table)
+int applyCells(const QString &windowName, const QString &code, const TranslationTable &table,
+               const CellWriter &cells)
+{
+    int set = 0;
+    if (cells)
+        for (const auto &[row, text] : resolve(windowName, code, table))
+            if (row.target == Target::Cell && cells(row.control, text))
+                ++set;
+    return set;
+}
+
+int applyToWindow(QWidget *window, const QString &code, const TranslationTable &table, const CellWriter &cells)
 {
     if (!window)
         return 0;
@@ -69,7 +68,7 @@ int applyToWindow(QWidget *window, const QString &code, const TranslationTable &
             window->setWindowTitle(text);
             break;
         case Target::Cell:
-            if (!writeCell(window, row.control, text))
+            if (!cells || !cells(row.control, text))
                 continue;
             break;
         case Target::Caption:

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QObject;
 class QWidget;
 
@@ -14,9 +16,15 @@ namespace i18n {
 // Applies a language code to one window: its rows of the application tables,
 // in order, found by the window's object name and the controls' object names.
 // A code other than "Rus" and "Kaz" sets nothing. A control the window lacks is
-// skipped; grid cells go through the window's writeSheet1Cell(a1Ref, text)
-// when it has one. Returns the number of rows set.
-int applyToWindow(QWidget *window, const QString &code, const TranslationTable &table);
+// skipped; grid cells go to cells (the student database's header cells) when
+// there is one. Returns the number of rows set.
+using CellWriter = std::function<bool(const QString &a1Ref, const QString &text)>;
+int applyToWindow(QWidget *window, const QString &code, const TranslationTable &table,
+                  const CellWriter &cells = {});
+
+// Only the grid cells of the rows of the window named windowName.
+int applyCells(const QString &windowName, const QString &code, const TranslationTable &table,
+               const CellWriter &cells);
 
 // The control of a window by object name, not looking into other windows that
 // happen to be its children.

@@ -123,16 +123,11 @@ TranslationEditor::TranslationEditor(QWidget *parent) : QWidget(parent)
     m_scroll->setGeometry(rect());
 }
 
-QWidget *TranslationEditor::create() { return new TranslationEditor; }
-
-void TranslationEditor::creationStep(QWidget *window)
+void TranslationEditor::creationStep()
 {
-    auto *editor = qobject_cast<TranslationEditor *>(window);
-    if (!editor)
-        return;
-    editor->setTable(InterfaceLanguage::readStoredTable());
+    setTable(InterfaceLanguage::readStoredTable());
     if (const auto code = InterfaceLanguage::readStoredCode())
-        editor->languageCode().setText(*code);
+        languageCode().setText(*code);
 }
 
 void TranslationEditor::setTable(const TranslationTable &table)

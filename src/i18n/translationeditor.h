@@ -24,8 +24,7 @@ public:
 
     // The registry's factory and creation step: build hidden, then read
     // data/languare.txt and the language code.
-    static QWidget *create();
-    static void creationStep(QWidget *window);
+    void creationStep();
 
     const TranslationTable &table() const { return m_table; }
     void setTable(const TranslationTable &table);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/version.h"
 #include "language/translationtable.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 namespace gravik::i18n {
 
 // Fixed in the program: only the word before each comes from the table.
-inline const QString ProgramVersion = QStringLiteral("1.3.1");
+inline const QString ProgramVersion = QStringLiteral(GRAVIK_VERSION);
 inline const QString MakerTelephone = QStringLiteral("+7 000 000 00 00");
 
 // What a row writes.

@@ -53,15 +53,10 @@ AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent)
     line(this, "Label5", MakerLine, 120, 4080, 6255, 255, 12, Qt::AlignHCenter);
 }
 
-QWidget *AboutWindow::create() { return new AboutWindow; }
-
-void AboutWindow::creationStep(QWidget *window)
+void AboutWindow::creationStep()
 {
-    auto *w = qobject_cast<AboutWindow *>(window);
-    if (!w)
-        return;
     if (const auto code = InterfaceLanguage::readStoredCode())
-        w->m_language.setText(*code);
+        m_language.setText(*code);
 }
 
 } // namespace gravik

@@ -14,9 +14,8 @@ class AboutWindow : public QWidget
 public:
     explicit AboutWindow(QWidget *parent = nullptr);
 
-    static QWidget *create();
     // Reads data/lang.txt into the language code.
-    static void creationStep(QWidget *window);
+    void creationStep();
 
     LanguageCode &languageCode() { return m_language; }
 

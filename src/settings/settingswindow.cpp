@@ -1,5 +1,7 @@
 #include "settings/settingswindow.h"
 
+#include "settings/aboutwindow.h"
+
 #include "widgets/windowregistry.h"
 #include "core/twips.h"
 #include "widgets/hoverrouter.h"
@@ -137,13 +139,10 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     m_hover = new HoverRouter(this, settingsHoverTable());
 }
 
-void SettingsWindow::creationStep(QWidget *window)
+void SettingsWindow::creationStep()
 {
-    auto *w = qobject_cast<SettingsWindow *>(window);
-    if (!w)
-        return;
     if (const auto code = InterfaceLanguage::readStoredCode())
-        w->m_language.setText(*code);
+        m_language.setText(*code);
 }
 
 void SettingsWindow::openTranslationEditor()
@@ -183,6 +182,12 @@ void SettingsWindow::closeEvent(QCloseEvent *e)
         }
     }
     e->accept();
+}
+
+void registerSettings(WindowRegistry &registry)
+{
+    registry.add<SettingsWindow>(WindowKind::Settings, [&registry] { return new SettingsWindow(&registry); });
+    registry.add<AboutWindow>(WindowKind::Help, [] { return new AboutWindow; });
 }
 
 } // namespace gravik

@@ -20,7 +20,7 @@ public:
     explicit SettingsWindow(WindowRegistry *registry, QWidget *parent = nullptr);
 
     // Reads data/lang.txt into the language code.
-    static void creationStep(QWidget *window);
+    void creationStep();
 
     LanguageCode &languageCode() { return m_language; }
     HoverRouter *hoverRouter() const { return m_hover; }
@@ -44,5 +44,8 @@ private:
     bool m_haveCode = false; // nothing read and nothing chosen: nothing to store
     HoverRouter *m_hover = nullptr;
 };
+
+// The settings and About windows.
+void registerSettings(WindowRegistry &registry);
 
 } // namespace gravik

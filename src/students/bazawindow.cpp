@@ -6,7 +6,8 @@
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
+#include "language/languagefile.h"
 #include "database/workbookmodel.h"
 
 #include <QCloseEvent>
@@ -90,7 +91,7 @@ BazaWindow::Dialogs &BazaWindow::dialogs()
     return d;
 }
 
-BazaWindow::BazaWindow(QWidget *parent) : QWidget(parent)
+BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
 {
     setObjectName(QStringLiteral("Baza"));
     setWindowTitle(title());
@@ -109,26 +110,28 @@ BazaWindow::BazaWindow(QWidget *parent) : QWidget(parent)
     connect(m_save, &ImageButton::clicked, this, [this] { save(); });
     connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
 
-    m_model = new WorkbookModel(this);
-    m_grid = new SpreadsheetView(m_model, this);
+    m_grid = new SpreadsheetView(db.model(), this);
     m_grid->setGeometry(twips::toScreen(0, GridTopTwips, ClientWidthTwips, 9255));
     m_hover = new HoverRouter(this, bazaHoverTable());
-    m_path = programdir::file(QStringLiteral("Baza.xml"));
 }
 
-BazaWindow::~BazaWindow() = default;
+// The grid goes with the window: the next use reads the file again.
+BazaWindow::~BazaWindow()
+{
+    m_db.close();
+}
+
+WorkbookModel *BazaWindow::model() const
+{
+    return m_db.model();
+}
 
 void BazaWindow::creationStep()
 {
-    m_path = programdir::file(QStringLiteral("Baza.xml"));
-    spreadsheetml::Error error;
-    if (m_model->load(m_path, &error))
-        lastReportedFailure().clear();
-    else
-        reportLoadFailure(error.message);
+    m_db.use();
 
     // No language file: the code stays unset; the language's own check reports it.
-    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+    if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 
     setOuterWidthTwips(readTwips(QStringLiteral("data/pw.txt")).value_or(ClientWidthTwips + FrameWidthTwips));
@@ -137,8 +140,12 @@ void BazaWindow::creationStep()
         move(s->availableGeometry().center() - rect().center());
 }
 
-void BazaWindow::reportLoadFailure(const QString &message)
+void BazaWindow::reportLoad(bool ok, const QString &message)
 {
+    if (ok) {
+        lastReportedFailure().clear();
+        return;
+    }
     const QString text = QStringLiteral("Не удалось загрузить базу учеников.\n\n%1\n\n"
                                         "Таблица показывает пустую базу. Файл не изменится, "
                                         "пока вы не нажмёте «Сохранить».")
@@ -149,20 +156,18 @@ void BazaWindow::reportLoadFailure(const QString &message)
     dialogs().message(nullptr, title(), text);
 }
 
-bool BazaWindow::writeSheet1Cell(const QString &a1Ref, const QString &text)
-{
-    return m_model->writeCell(studentdb::HeaderSheet, a1Ref, text);
-}
-
 bool BazaWindow::save()
 {
+    return save(m_db, this);
+}
+
+bool BazaWindow::save(StudentDatabase &db, QWidget *parent)
+{
     QString error;
-    if (m_model->exportTo(m_path, &error)) {
-        m_model->setModified(false);
+    if (db.save(&error))
         return true;
-    }
     qWarning("%s", qPrintable(error));
-    dialogs().message(this, QStringLiteral("Ошибка"),
+    dialogs().message(parent, QStringLiteral("Ошибка"),
                       QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
     return false;
 }
@@ -180,26 +185,22 @@ bool BazaWindow::importFile()
 bool BazaWindow::importFrom(const QString &path)
 {
     spreadsheetml::Error error;
-    auto book = spreadsheetml::readFile(path, &error);
-    if (!book) {
-        dialogs().message(this, title(),
-                          QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
-        return false;
-    }
-    m_model->setWorkbook(std::move(*book));
-    m_model->setModified(true); // Baza.xml changes only with Save
-    return true;
+    if (m_db.importFrom(path, &error))
+        return true;
+    dialogs().message(this, title(),
+                      QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
+    return false;
 }
 
 bool BazaWindow::hasUnsavedChanges() const
 {
-    return m_model->isModified();
+    return m_db.isModified();
 }
 
-void BazaWindow::offerSaveBeforeExit()
+void BazaWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
 {
-    if (hasUnsavedChanges() && dialogs().askSave(this))
-        save();
+    if (db.isInUse() && db.isModified() && dialogs().askSave(parent))
+        save(db, parent);
 }
 
 QSize BazaWindow::outerSizeTwips() const

@@ -12,11 +12,10 @@ namespace gravik {
 class HoverRouter;
 class ImageButton;
 class SpreadsheetView;
+class StudentDatabase;
 class WorkbookModel;
 
-// The student database window: the grid with the database in it, Save and
-// Import. It is also the holder of the loaded database for the rest of the
-// program, so it is created hidden whenever the grid is needed.
+// The student database window: the grid over the database, Save and Import.
 class BazaWindow : public QWidget
 {
     Q_OBJECT
@@ -40,23 +39,26 @@ public:
     static Dialogs &dialogs();
     static Dialogs standardDialogs();
 
-    explicit BazaWindow(QWidget *parent = nullptr);
+    // A view of db, which it does not own.
+    explicit BazaWindow(StudentDatabase &db, QWidget *parent = nullptr);
     ~BazaWindow() override;
 
-    // Loads Baza.xml, reads the language, takes the stored outer size.
+    // Brings the database into use (reading Baza.xml unless it is already),
+    // reads the language, takes the stored outer size.
     void creationStep();
 
-    // Writes a cell of the worksheet "Sheet1" by its A1 reference; false when
-    // the workbook has no such sheet.
-    Q_INVOKABLE bool writeSheet1Cell(const QString &a1Ref, const QString &text);
+    // Tells the operator the database could not be read; the same failure
+    // is told once.
+    static void reportLoad(bool ok, const QString &message);
 
     LanguageCode &languageCode() { return m_language; }
-    WorkbookModel *model() const { return m_model; }
+    StudentDatabase &database() const { return m_db; }
+    WorkbookModel *model() const;
     SpreadsheetView *spreadsheet() const { return m_grid; }
-    const QString &databasePath() const { return m_path; }
 
     // Save: false (after the message) when the file could not be written.
     bool save();
+    static bool save(StudentDatabase &db, QWidget *parent);
     // Import: asks for a file and loads it into the grid; false when none was
     // chosen or it could not be read (the grid stays as it was).
     bool importFile();
@@ -64,7 +66,7 @@ public:
 
     bool hasUnsavedChanges() const;
     // The program is ending: asks once whether to save unsaved changes.
-    void offerSaveBeforeExit();
+    static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent);
 
     QSize outerSizeTwips() const;
     void setOuterWidthTwips(int width);
@@ -78,15 +80,13 @@ protected:
 private:
     void fitGrid();
     void writeSize();
-    void reportLoadFailure(const QString &message);
 
+    StudentDatabase &m_db;
     LanguageCode m_language{this};
-    WorkbookModel *m_model = nullptr;
     SpreadsheetView *m_grid = nullptr;
     ImageButton *m_save = nullptr;
     ImageButton *m_import = nullptr;
     HoverRouter *m_hover = nullptr;
-    QString m_path;       // Baza.xml of the program directory
     QString m_lastImport; // the file named by the last import dialog
 };
 

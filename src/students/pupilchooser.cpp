@@ -1,8 +1,8 @@
 #include "students/pupilchooser.h"
 
-#include "widgets/windowregistry.h"
 #include "widgets/imagebutton.h"
 #include "students/bazawindow.h"
+#include "database/database.h"
 #include "database/pupils.h"
 #include "database/workbookmodel.h"
 
@@ -12,8 +12,8 @@
 
 namespace gravik {
 
-PupilChooser::PupilChooser(Blankard &main, WindowRegistry &registry)
-    : QObject(&main), m_main(main), m_registry(registry), m_entries(new QStringListModel(this))
+PupilChooser::PupilChooser(Blankard &main, StudentDatabase &db)
+    : QObject(&main), m_main(main), m_db(db), m_entries(new QStringListModel(this))
 {
     // A plain list model: ten thousand entries go in at once, not item by item.
     QComboBox *list = m_main.pupilList();
@@ -28,31 +28,26 @@ PupilChooser::PupilChooser(Blankard &main, WindowRegistry &registry)
     }
 }
 
-PupilChooser *PupilChooser::attach(Blankard &main, WindowRegistry &registry, Blankard::StartupSteps &steps)
+PupilChooser *PupilChooser::attach(Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps)
 {
-    auto *chooser = new PupilChooser(main, registry);
+    auto *chooser = new PupilChooser(main, db);
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    connect(&main, &Blankard::shuttingDown, chooser, [&registry] {
-        if (auto *baza = registry.existing<BazaWindow>(WindowKind::Baza))
-            baza->offerSaveBeforeExit();
-    });
+    connect(&main, &Blankard::shuttingDown, chooser, [&db, &main] { BazaWindow::offerSaveBeforeExit(db, &main); });
     return chooser;
 }
 
-BazaWindow *PupilChooser::database() const
+const Worksheet &PupilChooser::sheet() const
 {
-    return m_registry.get<BazaWindow>(WindowKind::Baza);
+    m_db.use();
+    return m_db.model()->activeSheet();
 }
 
 void PupilChooser::fillList()
 {
     m_main.pupilList()->clear();
-    BazaWindow *baza = database();
-    if (!baza)
-        return;
-    m_entries->setStringList(pupils::listEntries(baza->model()->activeSheet()));
+    m_entries->setStringList(pupils::listEntries(sheet()));
 }
 
 void PupilChooser::chooseFirst()
@@ -66,10 +61,7 @@ void PupilChooser::chooseFirst()
 
 void PupilChooser::choose(const QString &entry)
 {
-    BazaWindow *baza = database();
-    if (!baza)
-        return;
-    const auto record = pupils::find(baza->model()->activeSheet(), entry);
+    const auto record = pupils::find(sheet(), entry);
     if (!record)
         return;
     pupils::applyRecord(*record, [this](const QString &box, const QString &text) { m_main.document().setValue(box, text); });

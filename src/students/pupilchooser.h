@@ -7,21 +7,24 @@
 class QStringListModel;
 
 namespace gravik {
+class Worksheet;
+}
 
-class BazaWindow;
-class WindowRegistry;
+namespace gravik {
+
+class StudentDatabase;
 
 // The main window's pupil list Combo12 and its update button Image1, filled
-// from the database window's grid (created hidden when it is not there).
+// from the student database.
 class PupilChooser : public QObject
 {
     Q_OBJECT
 public:
-    PupilChooser(Blankard &main, WindowRegistry &registry);
+    PupilChooser(Blankard &main, StudentDatabase &db);
 
     // Wires the chooser into the main window: the list, the update button, the
     // start-up steps and the question about unsaved database changes at the end.
-    static PupilChooser *attach(Blankard &main, WindowRegistry &registry, Blankard::StartupSteps &steps);
+    static PupilChooser *attach(Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps);
 
     // Empties the list and fills it from the grid.
     void fillList();
@@ -33,10 +36,10 @@ public:
     void refresh();
 
 private:
-    BazaWindow *database() const;
+    const Worksheet &sheet() const;
 
     Blankard &m_main;
-    WindowRegistry &m_registry;
+    StudentDatabase &m_db;
     QStringListModel *m_entries;
 };
 

@@ -2,7 +2,6 @@
 
 #include "core/twips.h"
 
-#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmapCache>
@@ -31,9 +30,10 @@ QPixmap renderIcon(const QString &resourcePath, const QSize &size, qreal dpr)
 }
 
 ImageButton::ImageButton(const QString &objectName, const QString &icon, QWidget *parent)
-    : QWidget(parent), m_icon(icon)
+    : QAbstractButton(parent), m_icon(icon)
 {
     setObjectName(objectName);
+    setFocusPolicy(Qt::NoFocus);
     const QRect r = twips::toScreen(0, 0, SizeTwips, SizeTwips);
     setFixedSize(r.size());
     setCursor(Qt::PointingHandCursor);
@@ -69,27 +69,9 @@ void ImageButton::paintEvent(QPaintEvent *)
 
 void ImageButton::mousePressEvent(QMouseEvent *e)
 {
-    if (e->button() == Qt::LeftButton) {
-        m_pressed = true;
+    QAbstractButton::mousePressEvent(e);
+    if (e->button() == Qt::LeftButton)
         showNormalPicture();
-    }
-    e->accept();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent *e)
-{
-    const bool wasPressed = m_pressed;
-    m_pressed = false;
-    e->accept();
-    if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        emit clicked();
-}
-
-void ImageButton::changeEvent(QEvent *e)
-{
-    if (e->type() == QEvent::EnabledChange)
-        update();
-    QWidget::changeEvent(e);
 }
 
 } // namespace gravik

@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 #include <QString>
-#include <QWidget>
+#include <QAbstractButton>
 
 namespace gravik {
 
@@ -10,7 +10,7 @@ namespace gravik {
 // picture (green icon on light blue) or its highlighted one (white and grey);
 // which one is decided by the window's hover table. Pressing shows normal;
 // the click fires on release over the button.
-class ImageButton : public QWidget
+class ImageButton : public QAbstractButton
 {
     Q_OBJECT
 public:
@@ -28,19 +28,13 @@ public:
     // Places the button at a twip position of its parent.
     void placeAt(int leftTwips, int topTwips);
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
-    void changeEvent(QEvent *e) override;
 
 private:
     QString m_icon;
     bool m_highlighted = false;
-    bool m_pressed = false;
 };
 
 // Renders an icon pair's picture at a pixel size (used by the button and by

@@ -11,11 +11,6 @@ void WindowRegistry::setFactory(WindowKind kind, Factory factory, CreationStep c
     m_factories[kind] = {std::move(factory), std::move(creation)};
 }
 
-bool WindowRegistry::available(WindowKind kind) const
-{
-    return m_factories.count(kind) != 0;
-}
-
 QWidget *WindowRegistry::existing(WindowKind kind) const
 {
     const auto it = m_windows.find(kind);
@@ -37,7 +32,6 @@ QWidget *WindowRegistry::get(WindowKind kind)
     emit registered(kind, w);
     if (f->second.second)
         f->second.second(w);
-    emit created(kind, w);
     return w;
 }
 

@@ -32,12 +32,18 @@ public:
     // The creation step runs after the window is registered, so a window that
     // reaches itself through the registry while it loads finds itself.
     void setFactory(WindowKind kind, Factory factory, CreationStep creation = {});
-    bool available(WindowKind kind) const;
 
     QWidget *get(WindowKind kind);
     QWidget *existing(WindowKind kind) const;
     QWidget *show(WindowKind kind);
     void destroyAll();
+
+    // A window class W with a creationStep() of its own, built by make().
+    template <class W, class Make> void add(WindowKind kind, Make make)
+    {
+        setFactory(kind, [make]() -> QWidget * { return make(); },
+                   [](QWidget *w) { static_cast<W *>(w)->creationStep(); });
+    }
 
     template <class T> T *get(WindowKind kind) { return qobject_cast<T *>(get(kind)); }
     template <class T> T *existing(WindowKind kind) const { return qobject_cast<T *>(existing(kind)); }
@@ -46,8 +52,6 @@ signals:
     // After the window is built and registered, before its creation step runs:
     // the place to connect to it (e.g. its LanguageCode) before it loads.
     void registered(gravik::WindowKind kind, QWidget *window);
-    // After its creation step.
-    void created(gravik::WindowKind kind, QWidget *window);
 
 private:
     QPointer<QWidget> m_main;

@@ -2,7 +2,7 @@
 // panel open and closed, and saved as PNG files for anyone to look at
 // (GRAVIK_SCREENSHOTS names the folder).
 #include "widgets/windowregistry.h"
-#include "support/mainwindow.h"
+#include "support/startprogram.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
 #include "support/programfolder.h"
@@ -32,9 +32,8 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs a real X server (run under xvfb-run)");
         ProgramFolder folder;
-        WindowRegistry registry;
-        TestMainWindow w;
-        registerWindows(registry, w);
+        TestProgram program;
+        auto &[certificate, db, registry, w] = program;
         QString error;
         QVERIFY2(w.startUp(&error), qPrintable(error));
         const std::pair<const char *, const char *> values[] = {

@@ -38,10 +38,10 @@ public:
             l->setObjectName(c);
         }
     }
-    static void creationStep(QWidget *w)
+    void creationStep()
     {
         if (const auto code = gravik::InterfaceLanguage::readStoredCode())
-            static_cast<StandIn *>(w)->code.setText(*code);
+            this->code.setText(*code);
     }
     QString caption(const QString &control) const { return findChild<QLabel *>(control)->text(); }
     QString tip(const QString &control) const { return findChild<QLabel *>(control)->toolTip(); }
@@ -55,10 +55,13 @@ class GridStandIn : public StandIn
     Q_OBJECT
 public:
     using StandIn::StandIn;
-    Q_INVOKABLE bool writeSheet1Cell(const QString &a1Ref, const QString &text)
+    // Where the language puts the database's header cells.
+    gravik::i18n::CellWriter writer()
     {
-        cells << a1Ref + "=" + text;
-        return true;
+        return [this](const QString &a1Ref, const QString &text) {
+            cells << a1Ref + "=" + text;
+            return true;
+        };
     }
     QStringList cells;
 };
@@ -80,15 +83,14 @@ struct LanguageRig {
         registry.setMainWindow(&main);
         language = new InterfaceLanguage(registry, &registry);
         language->watch(&main, &main.languageCode());
-        registry.setFactory(WindowKind::Lang, &TranslationEditor::create, &TranslationEditor::creationStep);
-        registry.setFactory(
-            WindowKind::Settings, [this] { return new SettingsWindow(&registry); }, &SettingsWindow::creationStep);
-        registry.setFactory(WindowKind::Help, &AboutWindow::create, &AboutWindow::creationStep);
-        registry.setFactory(
-            WindowKind::Baza, [] { return new GridStandIn("Baza", {"Image1", "Image2"}); }, &StandIn::creationStep);
-        registry.setFactory(
-            WindowKind::Print, [] { return new StandIn("Print1", {"Label2", "Image1", "Image4"}); },
-            &StandIn::creationStep);
+        registry.add<TranslationEditor>(WindowKind::Lang, [] { return new TranslationEditor; });
+        registerSettings(registry);
+        registry.add<GridStandIn>(WindowKind::Baza, [] { return new GridStandIn("Baza", {"Image1", "Image2"}); });
+        registry.add<StandIn>(WindowKind::Print, [] { return new StandIn("Print1", {"Label2", "Image1", "Image4"}); });
+        language->setCellWriter([this](const QString &ref, const QString &text) {
+            auto *grid = registry.existing<GridStandIn>(WindowKind::Baza);
+            return grid && grid->writer()(ref, text);
+        });
         main.setRegistry(&registry);
     }
     ~LanguageRig()

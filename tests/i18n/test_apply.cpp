@@ -117,8 +117,9 @@ private slots:
     {
         LanguageRig rig;
         GridStandIn baza("Baza", {"Image1", "Image2"});
-        QCOMPARE(i18n::applyToWindow(&baza, "Kaz", TranslationTable()), 15);
+        QCOMPARE(i18n::applyToWindow(&baza, "Kaz", TranslationTable(), baza.writer()), 15);
         baza.cells.clear();
+        rig.language->setCellWriter(baza.writer());
         rig.language->applyOwn(&baza, "Kaz");
         QCOMPARE(baza.cells.size(), 12);
         QCOMPARE(baza.cells.at(0), QString::fromUtf8("A1=Толыќ аты-жґні сол жаєында"));

@@ -4,7 +4,7 @@
 #include "editor/blankard.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
 

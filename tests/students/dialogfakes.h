@@ -1,7 +1,9 @@
 #pragma once
 
 #include "widgets/windowregistry.h"
+#include "database/database.h"
 #include "students/bazawindow.h"
+#include "support/programfolder.h"
 
 #include <QStringList>
 
@@ -25,10 +27,19 @@ struct DialogFakes {
     ~DialogFakes() { gravik::BazaWindow::dialogs() = gravik::BazaWindow::standardDialogs(); }
 };
 
-// The database window as the program registers it.
-inline void registerBaza(gravik::WindowRegistry &registry)
+// The database window as the program registers it, over a database of its own.
+inline void registerBaza(gravik::WindowRegistry &registry, gravik::StudentDatabase &db)
 {
-    registry.setFactory(
-        gravik::WindowKind::Baza, [] { return new gravik::BazaWindow; },
-        [](QWidget *w) { static_cast<gravik::BazaWindow *>(w)->creationStep(); });
+    registry.add<gravik::BazaWindow>(gravik::WindowKind::Baza, [&db] { return new gravik::BazaWindow(db); });
+    QObject::connect(&db, &gravik::StudentDatabase::loaded, &registry, &gravik::BazaWindow::reportLoad);
 }
+
+// A program folder, the dialogs answered, and the database window registered.
+struct BazaRig {
+    ProgramFolder dir;
+    DialogFakes fakes;
+    gravik::StudentDatabase db;
+    gravik::WindowRegistry registry;
+    BazaRig() { registerBaza(registry, db); }
+    gravik::BazaWindow *window() { return registry.get<gravik::BazaWindow>(gravik::WindowKind::Baza); }
+};

@@ -4,7 +4,7 @@
 #include "support/programfolder.h"
 
 #include "app/windows.h"
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 #include "students/classprint.h"
 #include "students/spreadsheetview.h"
 #include "widgets/imagebutton.h"
@@ -30,6 +30,7 @@ void click(QWidget *w, Qt::KeyboardModifiers mods = {}, QPoint at = {})
 struct Rig {
     ProgramFolder folder;
     DialogFakes bazaDialogs;
+    StudentDatabase db;
     WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     QTemporaryDir out;
@@ -40,7 +41,7 @@ struct Rig {
     Rig()
     {
         folder.write("Baza.xml", databaseOf(rows));
-        registerWindows(registry, main);
+        registerWindows(registry, main, db);
         QString error;
         if (!main.startUp(&error))
             qWarning("%s", qPrintable(error));

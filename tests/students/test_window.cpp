@@ -90,11 +90,9 @@ private slots:
 
 void WindowTest::createdHiddenWithTheFile()
 {
-    ProgramFolder dir;
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     dir.write(QStringLiteral("Baza.xml"), fixtureBytes());
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
     QString codeAtLoad;
     connect(&registry, &WindowRegistry::registered, this, [&](WindowKind, QWidget *w) {
         // The language arrives after the file: its change sees the loaded grid.
@@ -109,7 +107,7 @@ void WindowTest::createdHiddenWithTheFile()
     QCOMPARE(w->objectName(), QStringLiteral("Baza"));
     QCOMPARE(w->windowTitle(), QStringLiteral("База учеников"));
     QCOMPARE(w->palette().color(QPalette::Window), QColor(200, 227, 251));
-    QCOMPARE(w->databasePath(), dir.file(QStringLiteral("Baza.xml")));
+    QCOMPARE(db.path(), dir.file(QStringLiteral("Baza.xml")));
     QCOMPARE(w->model()->cellText(3, 9), QStringLiteral("20417"));
     QCOMPARE(codeAtLoad, QStringLiteral("Rus:Жаксыбеков"));
     QCOMPARE(w->languageCode().text(), QStringLiteral("Rus"));
@@ -139,10 +137,8 @@ void WindowTest::createdHiddenWithTheFile()
 
 void WindowTest::sizeFromTheDataFiles()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
 
     // As shipped: the client area as built, the grid filling its width.
     BazaWindow *w = baza(registry);
@@ -178,10 +174,8 @@ void WindowTest::sizeFromTheDataFiles()
 
 void WindowTest::gridFollowsTheWindow()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -204,10 +198,8 @@ void WindowTest::gridFollowsTheWindow()
 
 void WindowTest::gridDrawsBordersOnce()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -233,10 +225,8 @@ void WindowTest::gridDrawsBordersOnce()
 
 void WindowTest::closingStoresTheSize()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
     w->setOuterWidthTwips(12250);
     w->setOuterHeightTwips(9515);
@@ -261,10 +251,8 @@ void WindowTest::closingStoresTheSize()
 
 void WindowTest::saving()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Ким"));
     edit(w, 3, 3, QStringLiteral("Ли"));
@@ -292,10 +280,8 @@ void WindowTest::saving()
 
 void WindowTest::importing()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     const QByteArray original = dir.read(QStringLiteral("Baza.xml"));
     dir.write(QStringLiteral("import.xml"), fixtureBytes());
     dir.write(QStringLiteral("broken.xml"), "<Workbook>\n<Worksheet>\n");
@@ -350,15 +336,13 @@ void WindowTest::importing()
 
 void WindowTest::unsavedWorkIsOfferedOnce()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     const QByteArray original = dir.read(QStringLiteral("Baza.xml"));
 
     // Nothing to save: nothing asked.
     QVERIFY(closeWindow(baza(registry)));
-    baza(registry)->offerSaveBeforeExit();
+    BazaWindow::offerSaveBeforeExit(db, nullptr);
     QCOMPARE(fakes.questions, 0);
 
     // "Не сохранять": the file stays as it was.
@@ -391,19 +375,17 @@ void WindowTest::unsavedWorkIsOfferedOnce()
 
     // The program's end asks once and saves on "Сохранить".
     QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
-    w->offerSaveBeforeExit();
+    BazaWindow::offerSaveBeforeExit(db, w);
     QCOMPARE(fakes.questions, 4);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
-    w->offerSaveBeforeExit(); // saved now: nothing more to ask
+    BazaWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
     QCOMPARE(fakes.questions, 4);
 }
 
 void WindowTest::brokenDatabaseIsToldOnceAndKept()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     const QByteArray broken = "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">\n"
                               "<Worksheet><Table><Row><Cell>\n</Table>";
     dir.write(QStringLiteral("Baza.xml"), broken);
@@ -437,11 +419,8 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
 
 void WindowTest::cellEditorFoldsKazakh()
 {
-    ProgramFolder folder;
-    DialogFakes fakes;
-    WindowRegistry r;
-    registerBaza(r);
-    auto *view = baza(r)->findChild<QTableView *>("Spreadsheet1");
+    BazaRig rig;
+    auto *view = rig.window()->findChild<QTableView *>("Spreadsheet1");
     QVERIFY(view);
     const QModelIndex cell = view->model()->index(2, 0);
     QStyleOptionViewItem option;
@@ -455,21 +434,16 @@ void WindowTest::cellEditorFoldsKazakh()
 
 void WindowTest::headerCells()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
-    bool ok = false;
-    QVERIFY(QMetaObject::invokeMethod(w, "writeSheet1Cell", Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
-                                      Q_ARG(QString, QStringLiteral("G1")), Q_ARG(QString, QStringLiteral("Бас јріптері"))));
-    QVERIFY(ok);
+    QVERIFY(db.writeHeaderCell(QStringLiteral("G1"), QStringLiteral("Бас јріптері")));
     QCOMPARE(w->model()->cellText(1, 7), QStringLiteral("Бас јріптері"));
     QVERIFY(!w->hasUnsavedChanges());
 
     // Written header cells are saved with the grid.
     QVERIFY(w->save());
-    QCOMPARE(spreadsheetml::readFile(w->databasePath())->active()->text(1, 7), QStringLiteral("Бас јріптері"));
+    QCOMPARE(spreadsheetml::readFile(db.path())->active()->text(1, 7), QStringLiteral("Бас јріптері"));
 
     // No sheet "Sheet1": nothing written.
     dir.write(QStringLiteral("other.xml"),
@@ -477,16 +451,14 @@ void WindowTest::headerCells()
               "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"><Worksheet ss:Name=\"Лист1\"><Table>"
               "<Row><Cell><Data ss:Type=\"String\">свой</Data></Cell></Row></Table></Worksheet></Workbook>");
     QVERIFY(w->importFrom(dir.file(QStringLiteral("other.xml"))));
-    QVERIFY(!w->writeSheet1Cell(QStringLiteral("A1"), QStringLiteral("Фамилия")));
+    QVERIFY(!db.writeHeaderCell(QStringLiteral("A1"), QStringLiteral("Фамилия")));
     QCOMPARE(w->model()->cellText(1, 1), QStringLiteral("свой"));
 }
 
 void WindowTest::hoverPictures()
 {
-    ProgramFolder dir;
-    DialogFakes fakes;
-    WindowRegistry registry;
-    registerBaza(registry);
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
     BazaWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));

@@ -1,21 +1,32 @@
 #pragma once
 
-#include "widgets/windowregistry.h"
 #include "app/windows.h"
+#include "core/certificate.h"
+#include "database/database.h"
 #include "editor/blankard.h"
+#include "widgets/windowregistry.h"
 
 #include <QTest>
 
-// Starts the main window the way the program does, with every window
-// registered, and waits until it is shown. False when it could not start.
-inline bool startLikeTheProgram(gravik::WindowRegistry &registry, gravik::Blankard &main)
-{
-    gravik::registerWindows(registry, main);
-    QString error;
-    if (!main.startUp(&error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
+// The program's objects as main() makes them, every window registered.
+struct TestProgram {
+    gravik::CertificateDocument certificate;
+    gravik::StudentDatabase db;
+    gravik::WindowRegistry registry;
+    gravik::Blankard main{certificate};
+
+    TestProgram() { gravik::registerWindows(registry, main, db); }
+    ~TestProgram() { registry.destroyAll(); }
+
+    // Starts the main window and waits until it is shown; false when it could not start.
+    bool start()
+    {
+        QString error;
+        if (!main.startUp(&error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        main.show();
+        return QTest::qWaitForWindowExposed(&main);
     }
-    main.show();
-    return QTest::qWaitForWindowExposed(&main);
-}
+};

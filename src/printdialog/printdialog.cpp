@@ -1,8 +1,7 @@
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 
 #include "widgets/windowregistry.h"
-#include "core/programdir.h"
-#include "core/textfile.h"
+#include "language/languagefile.h"
 #include "core/twips.h"
 #include "editor/blankard.h"
 #include "widgets/hoverrouter.h"
@@ -91,7 +90,7 @@ PrintDialog::PrintDialog(Blankard &main, PagePrinter printer)
 void PrintDialog::creationStep()
 {
     // A missing or empty file leaves the code unset; the language reports it.
-    if (const auto code = textfile::readFirstLine(programdir::file(QStringLiteral("data/lang.txt"))))
+    if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 }
 
@@ -127,7 +126,6 @@ bool PrintDialog::printPage()
     panel->show();
     if (!m_last.ok)
         reportFailure(m_last);
-    emit pagePrinted(m_last);
     return m_last.ok;
 }
 
@@ -156,9 +154,7 @@ void PrintDialog::reportFailure(const printing::Outcome &outcome)
 
 void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer)
 {
-    registry.setFactory(
-        WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); },
-        [](QWidget *w) { static_cast<PrintDialog *>(w)->creationStep(); });
+    registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
     // Runs before the button's own connection (made later by setRegistry) shows
     // the dialog: a first click creates it here, then fills it.
     QObject::connect(main.button(QStringLiteral("Image5")), &ImageButton::clicked, &registry, [&registry] {

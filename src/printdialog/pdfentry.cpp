@@ -1,9 +1,9 @@
-#include "printing/pdfentry.h"
+#include "printdialog/pdfentry.h"
 
 #include "editor/blankard.h"
 #include "language/outputcaptions.h"
 #include "printing/classjob.h"
-#include "printing/printdialog.h"
+#include "printdialog/printdialog.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/pagepreview.h"

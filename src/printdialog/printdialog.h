@@ -53,9 +53,6 @@ public:
 
     const printing::Outcome &lastOutcome() const { return m_last; }
 
-signals:
-    void pagePrinted(const gravik::printing::Outcome &outcome);
-
 private:
     void reportFailure(const printing::Outcome &outcome);
 

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "editor/blankard.h"
+
+namespace gravik {
+
+class StudentDatabase;
+class WindowRegistry;
+
+// The student database's part of the program: its window, the pupil list of
+// the main window and its start-up steps, the failure notice.
+void registerStudents(WindowRegistry &registry, Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps);
+
+} // namespace gravik
