@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPageSize>
@@ -47,9 +48,9 @@ PagePreview::PagePreview(int count, PageSource page, const QString &accept, cons
     layout->addStretch(1); // the sheet is painted above the controls
     layout->addLayout(row);
     layout->addWidget(buttons);
-    // A4 at a third of its size on screen, whatever the screen's resolution.
+    // A4 at 60 % of its size on screen, whatever the screen's resolution.
     const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Inch);
-    resize(qRound(a4.width() * logicalDpiX() / 2.5), qRound(a4.height() * logicalDpiY() / 2.5) + 90);
+    resize(qRound(a4.width() * logicalDpiX() * 0.6), qRound(a4.height() * logicalDpiY() * 0.6) + 90);
     go->setDefault(true);
     showPage(0);
 }
@@ -59,7 +60,17 @@ void PagePreview::showPage(int index)
     if (m_count == 0)
         return;
     m_page = std::clamp(index, 0, m_count - 1);
-    m_shown = m_source(m_page);
+    // Drawn at a paper-like resolution and shown scaled: the renderer takes
+    // its font sizes from the device, so the text is laid out as on paper.
+    constexpr int dpi = 150;
+    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Inch);
+    m_image = QImage(qRound(a4.width() * dpi), qRound(a4.height() * dpi), QImage::Format_RGB32);
+    m_image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    m_image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    m_image.fill(Qt::white);
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    page::render(painter, m_source(m_page), dpi, dpi);
     m_counter->setText(outputCaption(OutputCaption::PageOf, m_code).arg(m_page + 1).arg(m_count));
     m_previous->setEnabled(m_page > 0);
     m_next->setEnabled(m_page + 1 < m_count);
@@ -80,16 +91,11 @@ void PagePreview::paintEvent(QPaintEvent *)
     QPainter p(this);
     const QRect sheet = sheetRect();
     p.fillRect(sheet, Qt::white);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!m_image.isNull())
+        p.drawImage(QRectF(sheet), m_image);
     p.setPen(Qt::gray);
     p.drawRect(sheet.adjusted(0, 0, -1, -1));
-    if (m_count == 0)
-        return;
-    // The renderer's units are device pixels at the given resolution: the
-    // resolution that makes the A4 sheet this rectangle.
-    const double dpi = sheet.width() / QPageSize(QPageSize::A4).size(QPageSize::Inch).width();
-    p.setClipRect(sheet);
-    p.translate(sheet.topLeft());
-    page::render(p, m_shown, dpi, dpi);
 }
 
 OutputDialogs OutputDialogs::standard()

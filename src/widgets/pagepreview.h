@@ -4,6 +4,7 @@
 #include "printing/classjob.h"
 
 #include <QDialog>
+#include <QImage>
 
 #include <functional>
 
@@ -39,7 +40,7 @@ private:
     PageSource m_source;
     QString m_code;
     int m_page = 0;
-    Certificate m_shown;
+    QImage m_image; // the page shown
     QLabel *m_counter;
     QPushButton *m_previous, *m_next;
 };
