@@ -55,7 +55,7 @@ void classToPdf(benchmark::State &state)
                 atEnd = residentKb();
             return true;
         };
-        if (!printing::writePages(dir.filePath("class.pdf"), page::PageSetup{}, count, printing::classPages(c, pupils),
+        if (!printing::writePages(dir.filePath("class.pdf"), page::PageSetup{}, count, pupils::classPages(c, pupils),
                                   progress, &error))
             state.SkipWithError(qPrintable(error));
     }
@@ -72,7 +72,7 @@ void bytesPerAddedPage(benchmark::State &state)
     const auto pupils = classOf(101);
     QString error;
     auto size = [&](int n) {
-        printing::writePages(dir.filePath("p.pdf"), page::PageSetup{}, n, printing::classPages(c, pupils), {}, &error);
+        printing::writePages(dir.filePath("p.pdf"), page::PageSetup{}, n, pupils::classPages(c, pupils), {}, &error);
         return QFileInfo(dir.filePath("p.pdf")).size();
     };
     qint64 one = 0, many = 0;

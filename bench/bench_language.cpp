@@ -11,6 +11,7 @@
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
 #include "support/startprogram.h"
+#include "i18n/interfacelanguage.h"
 
 #include <QApplication>
 
@@ -34,8 +35,10 @@ BENCHMARK(tableLoadAndSave)->Unit(benchmark::kMicrosecond);
 void editorCreated(benchmark::State &state)
 {
     ProgramFolder folder;
+    WindowRegistry registry;
+    InterfaceLanguage language(registry);
     for (auto _ : state) {
-        auto *w = new TranslationEditor;
+        auto *w = new TranslationEditor(language);
         w->creationStep();
         state.PauseTiming();
         delete w;

@@ -141,7 +141,7 @@ int main(int argc, char *argv[])
         }
     }
 
-    const auto write = printing::classPages(base, pages);
+    const auto write = pupils::classPages(base, pages);
     const int count = int(pages.size());
     if (parser.isSet(pdf)) {
         const QString path = QDir(parser.value(pdf)).absolutePath();

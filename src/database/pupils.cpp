@@ -94,6 +94,15 @@ StudentRecord recordOf(const Certificate &c)
     return rec;
 }
 
+page::PageWriter classPages(const Certificate &base, const std::vector<StudentRecord> &pupils)
+{
+    return [&base, &pupils](page::PdfFile &pdf, int index, QString *error) {
+        Certificate c = base;
+        applyRecord(c, pupils.at(size_t(index)));
+        return pdf.addPage(c, error);
+    };
+}
+
 std::vector<StudentRecord> listedPupils(const Worksheet &sheet)
 {
     // One search walk for the whole class: the last row of each entry.

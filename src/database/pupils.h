@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/certificate.h"
+#include "core/pagerenderer.h"
 #include "database/workbook.h"
 
 #include <QString>
@@ -42,6 +43,10 @@ void applyRecord(const StudentRecord &record, const std::function<void(const QSt
 void applyRecord(Certificate &c, const StudentRecord &record);
 // The nine values a certificate holds in those boxes.
 StudentRecord recordOf(const Certificate &c);
+
+// One page per pupil: the base certificate with the pupil's nine values
+// applied as choosing the pupil applies them. Keeps references to both.
+page::PageWriter classPages(const Certificate &base, const std::vector<StudentRecord> &pupils);
 
 // A class as the chooser would give it: for every listed entry, the record
 // that choosing it copies (the last matching row above the first empty

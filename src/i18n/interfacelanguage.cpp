@@ -53,9 +53,9 @@ void InterfaceLanguage::onRegistered(WindowKind kind, QWidget *window)
 
 const TranslationTable &InterfaceLanguage::table()
 {
-    if (auto *editor = m_registry.get<TranslationEditor>(WindowKind::Lang))
-        return editor->table();
-    return m_builtIn;
+    if (!m_strings.isInUse())
+        m_strings.take(readStoredTable());
+    return m_strings.table();
 }
 
 void InterfaceLanguage::applyOwn(QWidget *window, const QString &code)
@@ -121,7 +121,7 @@ InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, St
     auto *language = new InterfaceLanguage(registry, &registry);
     language->watch(&main, &main.languageCode());
     language->attachDatabase(db);
-    registry.add<TranslationEditor>(WindowKind::Lang, [] { return new TranslationEditor; });
+    registry.add<TranslationEditor>(WindowKind::Lang, [language] { return new TranslationEditor(*language); });
     steps.readLanguage = [&main] {
         if (const auto code = InterfaceLanguage::readStoredCode())
             main.languageCode().setText(*code);

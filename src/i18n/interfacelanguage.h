@@ -2,7 +2,7 @@
 
 #include "editor/blankard.h"
 #include "i18n/languageapplier.h"
-#include "language/translationtable.h"
+#include "language/languagestrings.h"
 #include "widgets/windowregistry.h"
 
 #include <QObject>
@@ -36,9 +36,9 @@ public:
     // window, they take the stored language, as the window would give them.
     void attachDatabase(StudentDatabase &db);
 
-    // The current strings: the translation editor's, which is created hidden on
-    // first need; the built-in ones while no editor can be had.
+    // The current strings, read from data/languare.txt on first need.
     const TranslationTable &table();
+    LanguageStrings &strings() { return m_strings; }
 
     // One window's own application.
     void applyOwn(QWidget *window, const QString &code);
@@ -63,7 +63,7 @@ private:
     void selectOption(QWidget *settings, const char *option);
 
     WindowRegistry &m_registry;
-    TranslationTable m_builtIn;
+    LanguageStrings m_strings;
     i18n::CellWriter m_cells;
     int m_applications = 0;
 };

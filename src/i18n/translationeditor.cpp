@@ -82,7 +82,8 @@ QRect TranslationEditor::boxTwips(int n)
     return rects.at(n);
 }
 
-TranslationEditor::TranslationEditor(QWidget *parent) : QWidget(parent)
+TranslationEditor::TranslationEditor(InterfaceLanguage &language, QWidget *parent)
+    : QWidget(parent), m_service(language)
 {
     setObjectName(QStringLiteral("Lang"));
     setWindowTitle(QStringLiteral("Редактор перевода"));
@@ -97,13 +98,13 @@ TranslationEditor::TranslationEditor(QWidget *parent) : QWidget(parent)
     page->setFixedSize(twips::toScreen(0, 0, kClientWidth, kPageHeight).size());
 
     for (int n = 1; n <= TranslationTable::StringCount; ++n) {
-        auto *b = new QLineEdit(m_table.text(n), page);
+        auto *b = new QLineEdit(m_service.strings().table().text(n), page);
         b->setObjectName(QStringLiteral("Text%1").arg(n));
         const QRect r = boxTwips(n);
         b->setGeometry(twips::toScreen(r.left(), r.top(), r.width(), r.height()));
         b->setEnabled(!isFixedLine(n));
         guardCp1251(b);
-        connect(b, &QLineEdit::textChanged, this, [this, n](const QString &t) { m_table.setText(n, t); });
+        connect(b, &QLineEdit::textChanged, this, [this, n](const QString &t) { m_service.strings().setText(n, t); });
         m_boxes[n - 1] = b;
     }
 
@@ -123,23 +124,30 @@ TranslationEditor::TranslationEditor(QWidget *parent) : QWidget(parent)
     m_scroll->setGeometry(rect());
 }
 
+// The strings go with the editor: the next use reads the file again.
+TranslationEditor::~TranslationEditor()
+{
+    m_service.strings().close();
+}
+
 void TranslationEditor::creationStep()
 {
-    setTable(InterfaceLanguage::readStoredTable());
+    // Read unless they are in use already (an application read them).
+    const TranslationTable table = m_service.table();
+    for (int n = 1; n <= TranslationTable::StringCount; ++n)
+        box(n)->setText(table.text(n));
     if (const auto code = InterfaceLanguage::readStoredCode())
         languageCode().setText(*code);
 }
 
-void TranslationEditor::setTable(const TranslationTable &table)
+const TranslationTable &TranslationEditor::table() const
 {
-    for (int n = 1; n <= TranslationTable::StringCount; ++n)
-        box(n)->setText(table.text(n));
-    m_table = table;
+    return m_service.strings().table();
 }
 
 bool TranslationEditor::save(QString *error) const
 {
-    return m_table.save(TranslationTable::defaultPath(), error);
+    return table().save(TranslationTable::defaultPath(), error);
 }
 
 void TranslationEditor::closeEvent(QCloseEvent *e)

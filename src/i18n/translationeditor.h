@@ -13,6 +13,8 @@ class QScrollArea;
 
 namespace gravik {
 
+class InterfaceLanguage;
+
 // The translation editor `Lang`: the 114 strings in edit boxes, Russian on the
 // left and each Kazakh counterpart on the same row on the right. Its table is
 // what every application of the language reads; closing the window writes it.
@@ -20,14 +22,15 @@ class TranslationEditor : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TranslationEditor(QWidget *parent = nullptr);
+    // Edits language's strings in place.
+    explicit TranslationEditor(InterfaceLanguage &language, QWidget *parent = nullptr);
+    ~TranslationEditor() override;
 
     // The registry's factory and creation step: build hidden, then read
     // data/languare.txt and the language code.
     void creationStep();
 
-    const TranslationTable &table() const { return m_table; }
-    void setTable(const TranslationTable &table);
+    const TranslationTable &table() const;
 
     QLineEdit *box(int n) const { return m_boxes.at(n - 1); }
     LanguageCode &languageCode() { return m_language; }
@@ -44,7 +47,7 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    TranslationTable m_table;
+    InterfaceLanguage &m_service;
     std::array<QLineEdit *, TranslationTable::StringCount> m_boxes{};
     LanguageCode m_language{this};
     QScrollArea *m_scroll = nullptr;

@@ -5,15 +5,6 @@
 
 namespace gravik::printing {
 
-PageWriter classPages(const Certificate &base, const std::vector<pupils::StudentRecord> &pupils)
-{
-    return [&base, &pupils](page::PdfFile &pdf, int index, QString *error) {
-        Certificate c = base;
-        pupils::applyRecord(c, pupils.at(size_t(index)));
-        return pdf.addPage(c, error);
-    };
-}
-
 page::PageSetup pdfSetup()
 {
     QString name, ignored;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/certificate.h"
-#include "database/pupils.h"
+#include "core/pagerenderer.h"
 #include "printing/pageoutput.h"
 
 #include <functional>
@@ -13,14 +12,10 @@ namespace gravik::printing {
 
 // Told after each page is drawn; false stops the job (nothing is sent then).
 using Progress = std::function<bool(int made, int total)>;
-// Draws page `index` (0-based) into the PDF.
-using PageWriter = std::function<bool(page::PdfFile &pdf, int index, QString *error)>;
+// Draws page `index` (0-based) into the PDF (pupils::classPages makes a class's).
+using PageWriter = page::PageWriter;
 // Sends a finished PDF; submitPdf unless a test puts its own in.
 using Sender = std::function<int(const QString &printer, const QString &pdfPath, const QString &title, QString *error)>;
-
-// One page per pupil: the base certificate with the pupil's nine values
-// applied as choosing the pupil applies them. Keeps references to both.
-PageWriter classPages(const Certificate &base, const std::vector<pupils::StudentRecord> &pupils);
 
 // The setup a saved PDF is laid out with: the default printer's, so the file
 // is what that printer would be sent; plain A4 when there is none.

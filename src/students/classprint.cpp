@@ -115,7 +115,7 @@ bool ClassPrint::run(bool toPdf)
         emit pageMade(made, &progress);
         return !progress.wasCanceled();
     };
-    const auto write = printing::classPages(base, records);
+    const auto write = pupils::classPages(base, records);
     bool one = false;
     const QString what = certificatesText(count, &one);
     if (toPdf) {

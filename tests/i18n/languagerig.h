@@ -83,7 +83,7 @@ struct LanguageRig {
         registry.setMainWindow(&main);
         language = new InterfaceLanguage(registry, &registry);
         language->watch(&main, &main.languageCode());
-        registry.add<TranslationEditor>(WindowKind::Lang, [] { return new TranslationEditor; });
+        registry.add<TranslationEditor>(WindowKind::Lang, [this] { return new TranslationEditor(*language); });
         registerSettings(registry);
         registry.add<GridStandIn>(WindowKind::Baza, [] { return new GridStandIn("Baza", {"Image1", "Image2"}); });
         registry.add<StandIn>(WindowKind::Print, [] { return new StandIn("Print1", {"Label2", "Image1", "Image4"}); });

@@ -78,7 +78,8 @@ private slots:
 
     void fixedLinesAreDisabled()
     {
-        TranslationEditor editor;
+        LanguageRig rig;
+        TranslationEditor editor(*rig.language);
         for (int n = 1; n <= 114; ++n)
             QCOMPARE(editor.box(n)->isEnabled(), !(n == 52 || n == 57 || n == 104 || n == 114));
         QCOMPARE(editor.box(57)->text(), QString::fromUtf8("Адрес: проект Gravik"));

@@ -37,7 +37,7 @@ private slots:
         QList<int> told;
         QString error;
         const QString path = dir.filePath("class.pdf");
-        QVERIFY2(printing::writePages(path, page::PageSetup{}, 4, printing::classPages(base, pupils),
+        QVERIFY2(printing::writePages(path, page::PageSetup{}, 4, pupils::classPages(base, pupils),
                                       [&](int made, int total) { told << made * 10 + total; return true; }, &error),
                  qPrintable(error));
         QCOMPARE(told, QList<int>({14, 24, 34, 44}));
@@ -95,7 +95,7 @@ private slots:
             return ++sent;
         };
         const QStringList before = QDir::temp().entryList({"gravik-page-*"});
-        const auto out = printing::sendPages("test", page::PageSetup{}, 5, printing::classPages(base, pupils),
+        const auto out = printing::sendPages("test", page::PageSetup{}, 5, pupils::classPages(base, pupils),
                                              "Класс", [](int made, int) { return made < 3; }, send);
         QVERIFY(out.cancelled);
         QVERIFY(!out.ok);
@@ -105,7 +105,7 @@ private slots:
         QTemporaryDir dir;
         QStringList job;
         const auto done = printing::sendPages(
-            "test", page::PageSetup{}, 5, printing::classPages(base, pupils), "Класс", {},
+            "test", page::PageSetup{}, 5, pupils::classPages(base, pupils), "Класс", {},
             [&](const QString &printer, const QString &path, const QString &title, QString *) {
                 job << printer << title;
                 QFile::copy(path, dir.filePath("job.pdf"));
@@ -124,7 +124,7 @@ private slots:
         const auto pupils = classOf(1);
         QString error;
         QVERIFY(!printing::writePages("/nonexistent/dir/class.pdf", page::PageSetup{}, 1,
-                                      printing::classPages(base, pupils), {}, &error));
+                                      pupils::classPages(base, pupils), {}, &error));
         QVERIFY2(error.contains("/nonexistent/dir/class.pdf"), qPrintable(error));
     }
 };

@@ -140,7 +140,7 @@ private slots:
     {
         const Certificate base = classBase();
         const auto pupils = classOf(3);
-        const printing::Outcome out = printing::printPages({}, 3, printing::classPages(base, pupils), "Аттестаты: 3");
+        const printing::Outcome out = printing::printPages({}, 3, pupils::classPages(base, pupils), "Аттестаты: 3");
         QVERIFY2(out.ok, qPrintable(out.error));
         QCOMPARE(out.printer, QString("gravik-test"));
         const QString kept = waitForJob("gravik-test", out.job);
