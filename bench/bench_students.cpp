@@ -3,6 +3,9 @@
 // scrolling its grid. Memory: bench_students --memory starts the program twice
 // (empty database, ten thousand pupils) and compares what each holds once its
 // window is shown. bench_students --write <file> writes the sample database.
+// bench_students --hostile times the crafted files of the hostile-input tests
+// and the memory and time of loading a span file and a 200,000-pupil database,
+// each in a fresh process.
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
 #include "editor/blankard.h"
@@ -13,6 +16,7 @@
 #include "students/spreadsheetview.h"
 #include "database/studentdatabase.h"
 #include "database/workbookmodel.h"
+#include "support/craftedbook.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
 #include "database/database.h"
@@ -20,6 +24,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScrollBar>
@@ -236,6 +241,68 @@ int memory(int argc, char **argv)
     return 0;
 }
 
+// ---- hostile and huge files, each loaded in a fresh process
+
+QByteArray hostileCase(const QByteArray &name)
+{
+    using crafted::num;
+    if (name == "descending-rows")
+        return crafted::book(crafted::repeat(50000, [&](int i) { return "<Row ss:Index=\"" + num(50000 - i) + "\"><Cell><Data ss:Type=\"Number\">1</Data></Cell></Row>"; }));
+    if (name == "styles")
+        return crafted::book({}, crafted::repeat(50000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\"><Font ss:Size=\"9\"/></Style>"; }));
+    if (name == "parent-chain")
+        return crafted::book({}, crafted::repeat(100000, [&](int i) { return "<Style ss:ID=\"s" + num(i) + "\" ss:Parent=\"s" + num(i + 1) + "\"/>"; }));
+    if (name == "descending-cells")
+        return crafted::book(crafted::repeat(20, [&](int) {
+            return "<Row>" + crafted::repeat(16384, [&](int c) { return "<Cell ss:Index=\"" + num(16384 - c) + "\"/>"; }) + "</Row>";
+        }));
+    if (name == "span")
+        return crafted::book("<Row ss:Index=\"1\" ss:Span=\"1048575\"><Cell ss:StyleID=\"s\"><Data ss:Type=\"String\">x</Data></Cell></Row>"
+                           + QByteArray(4000, ' '), "<Style ss:ID=\"s\"/>");
+    return {};
+}
+
+// Loads the file into the model and prints seconds, its size and the memory above what was there before.
+int loadChild(const QString &path)
+{
+    const long before = statusKb("VmRSS:");
+    QElapsedTimer t;
+    t.start();
+    WorkbookModel model;
+    spreadsheetml::Error e;
+    const bool ok = model.load(path, &e);
+    const double seconds = t.elapsed() / 1000.0;
+    std::printf("%s %.3f s, %.1f MB file, memory above the empty program: now %.1f MB, peak %.1f MB, %zu rows stored%s%s\n",
+                qPrintable(QFileInfo(path).fileName()), seconds, QFileInfo(path).size() / 1e6,
+                (statusKb("VmRSS:") - before) / 1024.0, (statusKb("VmHWM:") - before) / 1024.0,
+                model.activeSheet().rows.size(), ok ? "" : ", refused: ", ok ? "" : qPrintable(e.message));
+    return 0;
+}
+
+int hostile(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ProgramFolder dir;
+    QStringList files;
+    for (const char *name : {"descending-rows", "styles", "parent-chain", "descending-cells", "span"}) {
+        const QString path = dir.file(QString::fromLatin1(name) + QStringLiteral(".xml"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(hostileCase(name)) < 0)
+            return 1;
+        files << path;
+    }
+    files << dir.file(QStringLiteral("200000-pupils.xml"));
+    if (!spreadsheetml::writeFile(files.last(), sample(200000)))
+        return 1;
+    for (const QString &path : files) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--load-child"), path});
+        p.waitForFinished(600000);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -245,6 +312,12 @@ int main(int argc, char **argv)
         return memoryChild(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (argc == 2 && QByteArray(argv[1]) == "--memory")
         return memory(argc, argv);
+    if (argc == 2 && QByteArray(argv[1]) == "--hostile")
+        return hostile(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--load-child") {
+        QCoreApplication app(argc, argv);
+        return loadChild(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--write") {
         QCoreApplication app(argc, argv);
         return spreadsheetml::writeFile(QString::fromLocal8Bit(argv[2]), sample(kPupils)) ? 0 : 1;

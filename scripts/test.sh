@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, runs every test through CTest, then a short fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
-cd build
-ctest --output-on-failure --timeout 600
+(cd build && ctest --output-on-failure --timeout 600)
+# Every file reader under ASan and UBSan for a short while; scripts/fuzz.sh 3600 for longer.
+bash scripts/fuzz.sh 20

@@ -2,6 +2,7 @@
 
 #include "core/certificatefields.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gravik {
@@ -25,7 +26,7 @@ std::optional<float> CoordinateTable::toNumber(const QString &text)
     const float v = text.trimmed().toFloat(&ok); // C locale: '.' is the decimal point
     if (!ok || !std::isfinite(v))
         return std::nullopt;
-    return v;
+    return std::clamp(v, -MaxMagnitude, MaxMagnitude);
 }
 
 } // namespace gravik

@@ -22,7 +22,11 @@ public:
     static int yEntry(int field) { return 2 * field - 1; }
     static int xEntry(int field) { return 2 * field; }
 
-    // The entry read as a single-precision decimal, or nullopt when it is not a number.
+    // A number beyond any position (a hand edit) is read as this many twips,
+    // so that every entry converts to int without overflow.
+    static constexpr float MaxMagnitude = 1 << 24;
+    // The entry read as a single-precision decimal (within +-MaxMagnitude), or
+    // nullopt when it is not a number.
     std::optional<float> number(int k) const { return toNumber(entry(k)); }
     static std::optional<float> toNumber(const QString &text);
 

@@ -5,7 +5,6 @@
 #include "core/textfile.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 namespace gravik {
 
@@ -53,10 +52,10 @@ std::optional<StateFile> StateFile::load(const QString &path, Error *error)
 
 QByteArray StateFile::toBytes() const
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList clean = m_values;
-    for (QString &v : clean)
-        v.replace(lineBreak, QStringLiteral(" "));
+    QStringList clean;
+    clean.reserve(m_values.size());
+    for (const QString &v : m_values)
+        clean.append(textfile::singleLine(v));
     return textfile::joinLines(clean);
 }
 

@@ -13,8 +13,7 @@ std::optional<QStringList> readLines(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Не удалось открыть файл %1: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = fileOpenError(file, path);
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
@@ -60,6 +59,27 @@ std::optional<QString> readFirstLine(const QString &path, QString *error)
         return std::nullopt;
     }
     return lines->first();
+}
+
+QString singleLine(const QString &text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            out += u' ';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 } // namespace gravik::textfile

@@ -18,6 +18,10 @@ bool writeLines(const QString &path, const QStringList &lines, QString *error = 
 // The bytes writeLines would write.
 QByteArray joinLines(const QStringList &lines);
 
+// Text for one line (a single-line box, a line of a file): each line break
+// (CR LF, LF or CR) becomes a space.
+QString singleLine(const QString &text);
+
 // Line 1 of a file, or nullopt (with *error) when it is missing or empty.
 std::optional<QString> readFirstLine(const QString &path, QString *error = nullptr);
 

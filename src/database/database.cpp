@@ -1,8 +1,11 @@
 #include "database/database.h"
 
 #include "core/programdir.h"
+#include "database/databasefiles.h"
 #include "database/studentdatabase.h"
 #include "database/workbookmodel.h"
+
+#include <QFileInfo>
 
 namespace gravik {
 
@@ -25,11 +28,20 @@ void StudentDatabase::use()
     // A failed read shows the built-in grid, as a fresh one would.
     if (!ok)
         m_model->setWorkbook(studentdb::builtIn());
+    // What could not be read may be a real database cut short by a crash.
+    m_keepOnSave = !ok && QFileInfo::exists(path());
+    if (m_keepOnSave)
+        error.message += QStringLiteral("\n\nПри сохранении прежний файл останется рядом, в файле %1%2.")
+                             .arg(QFileInfo(path()).fileName(), QLatin1String(studentdb::UnreadableSuffix));
     emit loaded(ok, error.message);
 }
 
 bool StudentDatabase::save(QString *error)
 {
+    if (m_keepOnSave && QFileInfo::exists(path())
+        && !studentdb::keepUnreadable(path(), QDateTime::currentDateTime(), error))
+        return false;
+    m_keepOnSave = false;
     if (!m_model->exportTo(path(), error))
         return false;
     m_model->setModified(false);

@@ -33,7 +33,8 @@ public:
     // The database window is gone: the next use reads the file again.
     void close() { m_inUse = false; }
 
-    // Save and Import; on failure *error says why, naming the file.
+    // Save and Import; on failure *error says why, naming the file. A Baza.xml
+    // that failed to load is kept beside before a save replaces it.
     bool save(QString *error);
     bool importFrom(const QString &path, spreadsheetml::Error *error);
     bool isModified() const;
@@ -49,6 +50,7 @@ signals:
 private:
     WorkbookModel *m_model;
     bool m_inUse = false;
+    bool m_keepOnSave = false; // Baza.xml is there but could not be read
 };
 
 } // namespace gravik

@@ -8,27 +8,6 @@
 
 namespace gravik::pupils {
 
-QString singleLine(const QString &text)
-{
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            out += u' ';
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else if (c == u'\n') {
-            out += u' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString entryOf(const Worksheet &sheet, int row)
 {
     return singleLine(sheet.text(row, 1) + u' ' + sheet.text(row, 2) + u' ' + sheet.text(row, 3));

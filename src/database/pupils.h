@@ -2,6 +2,8 @@
 
 #include "core/certificate.h"
 #include "core/pagerenderer.h"
+#include "core/textfile.h"
+#include "core/controlnames.h"
 #include "database/workbook.h"
 
 #include <QString>
@@ -20,12 +22,13 @@ using StudentRecord = std::array<QString, 9>;
 
 // The main-window boxes that receive columns A to I.
 inline const std::array<QString, 9> CopyBoxes = {
-    QStringLiteral("Text1"),  QStringLiteral("Text2"),  QStringLiteral("Text3"),
-    QStringLiteral("Text13"), QStringLiteral("Text14"), QStringLiteral("Text15"),
-    QStringLiteral("Text7"),  QStringLiteral("Text18"), QStringLiteral("Text12")};
+    QString::fromLatin1(names::Surname),      QString::fromLatin1(names::FirstName),
+    QString::fromLatin1(names::Patronymic),   QString::fromLatin1(names::SurnameKz),
+    QString::fromLatin1(names::FirstNameKz),  QString::fromLatin1(names::PatronymicKz),
+    QString::fromLatin1(names::ClassTeacher), QString::fromLatin1(names::ClassTeacherKz),
+    QString::fromLatin1(names::RegistrationNumber)};
 
-// Text for a single-line box: each line break (CR LF, LF or CR) becomes a space.
-QString singleLine(const QString &text);
+using textfile::singleLine;
 
 // A row's list entry: columns A, B and C joined by single spaces, on one line.
 QString entryOf(const Worksheet &sheet, int row);

@@ -1,32 +1,7 @@
 #pragma once
 
-#include "database/workbook.h"
-
-#include <QByteArray>
-#include <QString>
-
-#include <optional>
-
-// The XML Spreadsheet 2003 format (SpreadsheetML) of Excel, LibreOffice and
-// gnumeric. Elements and attributes are matched by namespace URI, whatever
-// prefix a writer chose. No DTD is read and no entity beyond the five
-// predefined ones and character references is expanded.
-namespace gravik::spreadsheetml {
-
-inline constexpr char SpreadsheetNs[] = "urn:schemas-microsoft-com:office:spreadsheet";
-inline constexpr char ExcelNs[] = "urn:schemas-microsoft-com:office:excel";
-
-struct Error {
-    QString message; // in Russian; readFile's names the file
-    int line = 0;    // 1-based position of an XML error, 0 when there is none
-    int column = 0;
-};
-
-std::optional<Workbook> read(const QByteArray &data, Error *error = nullptr);
-std::optional<Workbook> readFile(const QString &path, Error *error = nullptr);
-
-QByteArray write(const Workbook &book);
-// Replaces the file atomically; false and *error (naming the file) on failure.
-bool writeFile(const QString &path, const Workbook &book, QString *error = nullptr);
-
-} // namespace gravik::spreadsheetml
+// The SpreadsheetML format (the file of the student database): its reader and
+// its writer.
+#include "database/spreadsheetmlformat.h"
+#include "database/spreadsheetmlreader.h"
+#include "database/spreadsheetmlwriter.h"

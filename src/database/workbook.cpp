@@ -104,11 +104,23 @@ int Worksheet::effectiveStyle(int r, int column) const
     for (const FormatRange &f : formats)
         if (f.contains(r, column) && f.style >= 0)
             return f.style;
-    if (const SheetRow *sr = row(r); sr && sr->style >= 0)
-        return sr->style;
+    if (const SheetRow *sr = row(r)) {
+        if (sr->style >= 0)
+            return sr->style;
+    } else if (const RowRange *rr = rowRange(r); rr && rr->style >= 0) {
+        return rr->style;
+    }
     if (column >= 1 && column <= int(columns.size()) && columns[column - 1].style >= 0)
         return columns[column - 1].style;
     return style;
+}
+
+const RowRange *Worksheet::rowRange(int r) const
+{
+    for (const RowRange &rr : rowRanges)
+        if (r >= rr.top && r <= rr.bottom)
+            return &rr;
+    return nullptr;
 }
 
 double Worksheet::columnWidth(int column) const
@@ -120,8 +132,10 @@ double Worksheet::columnWidth(int column) const
 
 double Worksheet::rowHeight(int r) const
 {
-    const SheetRow *sr = row(r);
-    return sr ? sr->height : 0;
+    if (const SheetRow *sr = row(r))
+        return sr->height;
+    const RowRange *rr = rowRange(r);
+    return rr ? rr->height : 0;
 }
 
 int Worksheet::usedRows() const
@@ -132,6 +146,8 @@ int Worksheet::usedRows() const
             last = std::max(last, r.index + c.mergeDown);
     for (const FormatRange &f : formats)
         last = std::max(last, f.bottom);
+    for (const RowRange &rr : rowRanges)
+        last = std::max(last, rr.bottom);
     return last;
 }
 

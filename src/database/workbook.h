@@ -52,6 +52,15 @@ struct FormatRange {
     }
 };
 
+// Rows that take a height, a style and a hidden state without being stored
+// one by one (the repeats of a row with ss:Span).
+struct RowRange {
+    int top = 0, bottom = 0; // 1-based, inclusive
+    double height = 0;
+    int style = -1;
+    bool hidden = false;
+};
+
 struct Merge {
     int row = 0, column = 0, rows = 1, columns = 1;
 };
@@ -81,6 +90,7 @@ public:
     std::vector<SheetRow> rows; // sorted by index
     std::vector<SheetColumn> columns; // columns[0] is column A
     std::vector<FormatRange> formats;
+    std::vector<RowRange> rowRanges; // for rows not stored in rows
     double defaultRowHeight = 0;   // points; 0: not given
     double defaultColumnWidth = 0; // points; 0: not given
     int style = -1;
@@ -94,15 +104,17 @@ public:
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text, CellType type = CellType::String);
 
-    // The style a cell shows: its own, else a format range's, the row's, the
-    // column's, the table's; -1 when none applies.
+    // The style a cell shows: its own, else a format range's, the row's (a
+    // stored row's, else a row range's), the column's, the table's; -1 when
+    // none applies.
     int effectiveStyle(int row, int column) const;
 
     double columnWidth(int column) const; // points, 0: default
     double rowHeight(int row) const;      // points, 0: default
+    const RowRange *rowRange(int row) const; // the first range holding an unstored row
 
     // The last row and column that hold anything: a cell, a merge, a format,
-    // a column or row format.
+    // a column or row format, a row range.
     int usedRows() const;
     int usedColumns() const;
 

@@ -1,4 +1,5 @@
 #include "editor/blankard.h"
+#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
 #include "core/certificatefields.h"
@@ -153,6 +154,20 @@ bool isNavigationKey(int key)
 
 QStringList installedFamilies() { return QFontDatabase::families(); }
 
+// An editable list chooses only from its list: Return or leaving the box with
+// a text that equals an entry must not choose that entry.
+void typedTextChoosesNothing(QComboBox *c)
+{
+    QObject::disconnect(c->lineEdit(), &QLineEdit::returnPressed, c, nullptr);
+    QObject::disconnect(c->lineEdit(), &QLineEdit::editingFinished, c, nullptr);
+}
+
+// A key that brings a character (keys like F5, Insert or Caps Lock bring none).
+bool bringsCharacter(const QKeyEvent *e)
+{
+    return !e->text().isEmpty() && !isNavigationKey(e->key());
+}
+
 } // namespace
 
 Blankard::Blankard(CertificateDocument &doc, FontSource fonts, QWidget *parent)
@@ -261,6 +276,7 @@ void Blankard::buildPanel()
     m_fontList->installEventFilter(this);
     m_fontList->lineEdit()->installEventFilter(this);
     guardCp1251(m_fontList->lineEdit());
+    typedTextChoosesNothing(m_fontList);
     // The boxes' texts are the document's font texts; only a choice applies them.
     connect(m_fontList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setFontNameText);
     connect(m_styleList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setStyleText);
@@ -276,7 +292,7 @@ void Blankard::buildPanel()
         b->setToolTip(tip);
         return b;
     };
-    addButton("Image5", "print", "Отправить на печать", 120, 960);
+    addButton(names::PrintButton, "print", "Отправить на печать", 120, 960);
     auto *lock = addButton("Image6", "lock-open", "Заблокировать", 720, 960);
     auto *unlock = addButton("Image7", "lock-closed", "Разблокировать", 1320, 960);
     connect(lock, &ImageButton::clicked, this, &Blankard::openPanel);
@@ -313,12 +329,14 @@ void Blankard::buildPanel()
     pcPal.setColor(QPalette::WindowText, QColor(128, 0, 0));
     pupilCaption->setPalette(pcPal);
     m_pupilList = new QComboBox(p);
-    m_pupilList->setObjectName(QStringLiteral("Combo12"));
+    m_pupilList->setObjectName(QString::fromLatin1(names::PupilList));
     m_pupilList->setEditable(true);
     m_pupilList->setInsertPolicy(QComboBox::NoInsert);
     place(m_pupilList, 3000, 2640, 4695, 315);
+    m_pupilList->setCompleter(nullptr);
+    typedTextChoosesNothing(m_pupilList);
     // Usable once the pupil chooser is attached to it.
-    addButton("Image1", "people", "Обновить список", 7920, 2520)->setEnabled(false);
+    addButton(names::UpdateButton, "people", "Обновить список", 7920, 2520)->setEnabled(false);
     rule(p, "Line4", 11640, 3120, 120, 3120);
     rule(p, "Line1", 5880, 3120, 5880, 8640);
 
@@ -331,7 +349,9 @@ void Blankard::buildPanel()
                 align = Qt::AlignHCenter;
             else if (qstrcmp(r.caption, "Label37") == 0 || qstrcmp(r.caption, "Label47") == 0)
                 align = Qt::AlignRight;
-            const QColor color = letter ? normalFieldColor() : QColor(Qt::black);
+            // Only И and О take the button-text colour; Ф stays black.
+            const bool coloured = letter && text != QString::fromUtf8("Ф");
+            const QColor color = coloured ? normalFieldColor() : QColor(Qt::black);
             caption(p, r.caption, text, r.cl, r.ct, r.cw, r.ch, align, color);
         }
         auto *box = new QLineEdit(p);
@@ -362,7 +382,7 @@ ImageButton *Blankard::button(const QString &name) const
 void Blankard::setRegistry(WindowRegistry *registry)
 {
     m_registry = registry;
-    const std::pair<const char *, WindowKind> windows[] = {{"Image5", WindowKind::Print},
+    const std::pair<const char *, WindowKind> windows[] = {{names::PrintButton, WindowKind::Print},
                                                            {"Image8", WindowKind::Baza},
                                                            {"Image11", WindowKind::Settings},
                                                            {"Image14", WindowKind::Help}};
@@ -454,9 +474,16 @@ void Blankard::showFontTexts()
     const Certificate::FontTexts &t = m_doc.fontTexts();
     const std::pair<QComboBox *, const QString *> boxes[] = {
         {m_fontList, &t.name}, {m_styleList, &t.style}, {m_sizeList, &t.size}};
-    for (const auto &[combo, text] : boxes)
+    for (const auto &[combo, text] : boxes) {
+        if (combo->currentText() == *text)
+            continue;
+        // The arrow keys step from the entry the box shows, when it is one.
+        const int at = combo == m_fontList ? -1 : combo->findText(*text);
+        if (at >= 0 && combo->currentIndex() != at)
+            combo->setCurrentIndex(at);
         if (combo->currentText() != *text)
             combo->setEditText(*text);
+    }
 }
 
 void Blankard::placeField(int n)
@@ -557,10 +584,14 @@ bool Blankard::eventFilter(QObject *watched, QEvent *event)
         const bool inFonts = watched == m_fontList || watched == m_fontList->lineEdit();
         const bool refusing = watched == m_styleList || watched == m_styleList->lineEdit() ||
                               watched == m_sizeList || watched == m_sizeList->lineEdit();
-        if (inFonts && !(watched == m_fontList && m_fontList->lineEdit()->hasFocus())) {
-            // The list is rebuilt first, then the key has its normal effect.
+        // Tab moves the focus on without reaching the box.
+        const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
+        if (inFonts && !tab) {
+            // The list is rebuilt first, then the key has its normal effect. The
+            // combo hands keys to its line edit directly, so each key passes
+            // here once, whichever of the two it was sent to.
             rebuildFontList();
-        } else if (refusing && !isNavigationKey(ke->key())) {
+        } else if (refusing && bringsCharacter(ke)) {
             QApplication::beep();
             return true;
         }

@@ -66,11 +66,17 @@ void FieldLabel::paintEvent(QPaintEvent *)
     page::drawFieldText(p, QRectF(rect()), certificateField(m_number), m_text, font(), m_color);
 }
 
+// A click is a press and a release on the label.
 void FieldLabel::mousePressEvent(QMouseEvent *e)
 {
-    if (e->button() == Qt::LeftButton)
-        emit clicked(m_number);
     e->accept();
+}
+
+void FieldLabel::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked(m_number);
 }
 
 void FieldLabel::changeEvent(QEvent *e)

@@ -1,4 +1,5 @@
 #include "i18n/interfacelanguage.h"
+#include "core/controlnames.h"
 
 #include "database/database.h"
 #include "language/languagecode.h"
@@ -35,7 +36,7 @@ void InterfaceLanguage::attachDatabase(StudentDatabase &db)
             return; // the window's own code puts them on
         const auto code = languagefile::read(languagefile::defaultPath());
         if (code && (*code == LanguageCode::Russian || *code == LanguageCode::Kazakh))
-            i18n::applyCells(QStringLiteral("Baza"), *code, table(), m_cells);
+            i18n::applyCells(QString::fromLatin1(names::DatabaseWindow), *code, table(), m_cells);
     });
 }
 
@@ -76,7 +77,7 @@ void InterfaceLanguage::applyAll(const LanguageCode &source)
     ++m_applications;
     QPointer<QWidget> settings = qobject_cast<QWidget *>(source.parent());
     if (settings && source.isRussian())
-        selectOption(settings, "Option1");
+        selectOption(settings, names::RussianOption);
 
     applyRows(m_registry.mainWindow(), source.text());
     for (WindowKind kind : {WindowKind::Baza, WindowKind::Help, WindowKind::Lang, WindowKind::Settings,
@@ -85,7 +86,7 @@ void InterfaceLanguage::applyAll(const LanguageCode &source)
             applyRows(w, source.text());
 
     if (settings && source.isKazakh())
-        selectOption(settings, "Option2");
+        selectOption(settings, names::KazakhOption);
 }
 
 void InterfaceLanguage::selectOption(QWidget *settings, const char *option)

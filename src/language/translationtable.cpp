@@ -210,12 +210,8 @@ bool TranslationTable::save(const QString &path, QString *error) const
 {
     QStringList out;
     out.reserve(StringCount);
-    for (QString s : m_lines) {
-        s.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        out.append(s);
-    }
+    for (const QString &s : m_lines)
+        out.append(textfile::singleLine(s));
     QDir().mkpath(QFileInfo(path).absolutePath()); // a missing data folder is made again
     return textfile::writeLines(path, out, error);
 }

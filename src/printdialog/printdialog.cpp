@@ -1,4 +1,5 @@
 #include "printdialog/printdialog.h"
+#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
 #include "language/languagefile.h"
@@ -99,8 +100,9 @@ void PrintDialog::fill()
     if (!m_main)
         return;
     auto text = [this](const char *box) { return m_main->document().value(QString::fromLatin1(box)); };
-    m_name->setText(text("Text1") + QLatin1Char(' ') + text("Text2") + QLatin1Char(' ') + text("Text3"));
-    m_number->setText(text("Text12"));
+    m_name->setText(text(names::Surname) + QLatin1Char(' ') + text(names::FirstName) + QLatin1Char(' ') +
+                    text(names::Patronymic));
+    m_number->setText(text(names::RegistrationNumber));
 }
 
 ImageButton *PrintDialog::button(const QString &name) const
@@ -157,7 +159,7 @@ void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::
     registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
     // Runs before the button's own connection (made later by setRegistry) shows
     // the dialog: a first click creates it here, then fills it.
-    QObject::connect(main.button(QStringLiteral("Image5")), &ImageButton::clicked, &registry, [&registry] {
+    QObject::connect(main.button(QString::fromLatin1(names::PrintButton)), &ImageButton::clicked, &registry, [&registry] {
         if (auto *d = registry.get<PrintDialog>(WindowKind::Print))
             d->fill();
     });

@@ -1,4 +1,5 @@
 #include "settings/settingswindow.h"
+#include "core/controlnames.h"
 
 #include "settings/aboutwindow.h"
 
@@ -97,10 +98,10 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
 
     QGroupBox *language = frame(this, "Frame1", QStringLiteral("Язык программы"), 120, 120);
     auto *russian = new QRadioButton(QStringLiteral("Русский"), language);
-    russian->setObjectName(QStringLiteral("Option1"));
+    russian->setObjectName(QString::fromLatin1(names::RussianOption));
     place(russian, 240, 480, 3135, 255);
     auto *kazakh = new QRadioButton(QStringLiteral("Казахский"), language);
-    kazakh->setObjectName(QStringLiteral("Option2"));
+    kazakh->setObjectName(QString::fromLatin1(names::KazakhOption));
     place(kazakh, 240, 720, 3135, 255);
     auto *link = new LinkLabel(QStringLiteral("Редактировать перевод"), language, [this] { openTranslationEditor(); });
     link->setObjectName(QStringLiteral("Label3"));

@@ -1,4 +1,5 @@
 #include "students/bazawindow.h"
+#include "core/controlnames.h"
 
 #include "core/programdir.h"
 #include "core/textfile.h"
@@ -7,6 +8,7 @@
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
 #include "database/database.h"
+#include "database/databasefiles.h"
 #include "language/languagefile.h"
 #include "database/workbookmodel.h"
 
@@ -34,17 +36,6 @@ QString &lastReportedFailure()
 {
     static QString message;
     return message;
-}
-
-// A stored outer size: line 1 of the file, a positive whole number of twips.
-std::optional<int> readTwips(const QString &relative)
-{
-    const auto line = textfile::readFirstLine(programdir::file(relative));
-    if (!line)
-        return std::nullopt;
-    bool ok = false;
-    const int v = line->trimmed().toInt(&ok);
-    return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
 }
 
 QWidget *visibleOrNull(QWidget *w) { return w && w->isVisible() ? w : nullptr; }
@@ -93,7 +84,7 @@ BazaWindow::Dialogs &BazaWindow::dialogs()
 
 BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
 {
-    setObjectName(QStringLiteral("Baza"));
+    setObjectName(QString::fromLatin1(names::DatabaseWindow));
     setWindowTitle(title());
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -134,10 +125,16 @@ void BazaWindow::creationStep()
     if (const auto code = languagefile::read(languagefile::defaultPath()))
         m_language.setText(*code);
 
-    setOuterWidthTwips(readTwips(QStringLiteral("data/pw.txt")).value_or(ClientWidthTwips + FrameWidthTwips));
-    setOuterHeightTwips(readTwips(QStringLiteral("data/ph.txt")).value_or(ClientHeightTwips + FrameHeightTwips));
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    auto stored = [](const char *file) { return textfile::readFirstLine(programdir::file(QString::fromLatin1(file))); };
+    // Half a pixel less than the room: the size is rounded to whole pixels on the way.
+    setOuterWidthTwips(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
+                                                  int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
+    setOuterHeightTwips(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
+                                                   int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    if (screen)
+        move(room.center() - rect().center());
 }
 
 void BazaWindow::reportLoad(bool ok, const QString &message)

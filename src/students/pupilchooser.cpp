@@ -1,4 +1,5 @@
 #include "students/pupilchooser.h"
+#include "core/controlnames.h"
 
 #include "widgets/imagebutton.h"
 #include "students/bazawindow.h"
@@ -22,7 +23,7 @@ PupilChooser::PupilChooser(Blankard &main, StudentDatabase &db)
         if (index >= 0)
             choose(list->itemText(index));
     });
-    if (ImageButton *update = m_main.button(QStringLiteral("Image1"))) {
+    if (ImageButton *update = m_main.button(QString::fromLatin1(names::UpdateButton))) {
         update->setEnabled(true);
         connect(update, &ImageButton::clicked, this, &PupilChooser::refresh);
     }

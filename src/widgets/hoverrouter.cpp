@@ -40,10 +40,18 @@ bool HoverRouter::eventFilter(QObject *watched, QEvent *event)
         return false;
     auto *w = static_cast<QWidget *>(watched);
     auto *me = static_cast<QMouseEvent *>(event);
-    if (w->window() != m_window || me->buttons() != Qt::NoButton)
+    if (w->window() != m_window)
         return false;
+    // With a button held the control it was pressed on keeps the mouse and is
+    // the source of every move; otherwise the control under the cursor is.
     // The same move may pass here once per widget it propagates through; the
-    // control under the cursor is the same each time, so applying is idempotent.
+    // source is the same each time, so applying is idempotent.
+    if (me->buttons() != Qt::NoButton) {
+        if (QWidget *grabber = QWidget::mouseGrabber(); grabber && grabber->window() == m_window)
+            w = grabber;
+        moveOver(w == m_window ? m_window->objectName() : w->objectName());
+        return false;
+    }
     const QPoint at = m_window->mapFromGlobal(me->globalPosition().toPoint());
     QWidget *under = m_window->childAt(at);
     moveOver(under ? under->objectName() : m_window->objectName());

@@ -1,8 +1,10 @@
 #include "core/certificatefields.h"
 #include "core/coordinatetable.h"
+#include "core/twips.h"
 #include "core/fontlist.h"
 
 #include <QSet>
+#include <cmath>
 #include <QtTest>
 
 using namespace gravik;
@@ -30,6 +32,12 @@ private slots:
         QVERIFY(!CoordinateTable::toNumber(""));
         QVERIFY(!CoordinateTable::toNumber("12px"));
         QVERIFY(!CoordinateTable::toNumber("inf"));
+        // A hand edit far beyond the page converts to pixels and to int without overflow.
+        QCOMPARE(*CoordinateTable::toNumber("99999999999"), CoordinateTable::MaxMagnitude);
+        QCOMPARE(*CoordinateTable::toNumber("-3e30"), -CoordinateTable::MaxMagnitude);
+        QCOMPARE(twips::toPixels(1e12, 96), int(twips::maxDevice));
+        QCOMPARE(twips::toPixels(-1e300, 96), -int(twips::maxDevice));
+        QCOMPARE(twips::toPixels(std::nan(""), 96), 0);
     }
 
     void everyInputBoxFeedsOneField()

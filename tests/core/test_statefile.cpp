@@ -206,7 +206,11 @@ private slots:
             QVERIFY(run("umount", {dir}));
         QVERIFY(!saved);
         QVERIFY2(error.contains("1.txt"), qPrintable(error));
+        // Told in Russian, not in the system's English.
+        QVERIFY2(error.contains(mounted ? "только для чтения" : "нет прав доступа"), qPrintable(error));
         QCOMPARE(after, defaultFile());
+        QVERIFY(!s.save(base.filePath("missing/1.txt"), &error));
+        QVERIFY2(error.contains("файл или папка не найдены"), qPrintable(error));
     }
 
     void fullDiskLeavesOldFileWhole()
@@ -229,6 +233,7 @@ private slots:
         run("umount", {dir});
         QVERIFY(!saved);
         QVERIFY(error.contains("1.txt"));
+        QVERIFY2(error.contains("на диске не осталось места"), qPrintable(error));
         QCOMPARE(after, defaultFile());
     }
 };

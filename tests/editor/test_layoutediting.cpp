@@ -135,6 +135,7 @@ private slots:
     {
         m_folder->setLine("1.txt", 33 + 2 * 2 - 1, "99999"); // field 2's X
         m_folder->setLine("1.txt", 33 + 2 * 2 - 2, "100.6"); // field 2's Y
+        m_folder->setLine("1.txt", 33 + 2 * 3 - 1, "3000000000"); // field 3's X: past int
         auto w = shownWindow();
         QCOMPARE(w->fieldLabel(2)->xTwips(), 99999.0); // placed as stored
         w->selectField(2);
@@ -142,6 +143,8 @@ private slots:
         QCOMPARE(w->coordinates().entry(3), QString("1550"));
         QCOMPARE(w->fieldLabel(2)->xTwips(), 11250.0);
         QCOMPARE(w->fieldLabel(2)->yTwips(), 1550.0);
+        w->selectField(3);
+        QCOMPARE(w->coordinates().entry(6), QString("11250"));
         QVERIFY(w->shutDown());
         QVERIFY(m_folder->read("1.txt").contains("\r\n1550\r\n11250\r\n"));
     }

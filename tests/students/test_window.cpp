@@ -156,7 +156,7 @@ void WindowTest::sizeFromTheDataFiles()
     delete w;
 
     // Missing, empty or not a number: the built-in size for that side.
-    const std::pair<QByteArray, QByteArray> bad[] = {{"", "9515"}, {"abc", "9515"}, {"-300", "9515"}, {"12250", "12.5"}};
+    const std::pair<QByteArray, QByteArray> bad[] = {{"", "9515"}, {"abc", "9515"}, {"-300", "9515"}, {"12250", "1e999"}};
     for (const auto &[pw, ph] : bad) {
         dir.write(QStringLiteral("data/pw.txt"), pw);
         dir.write(QStringLiteral("data/ph.txt"), ph);
@@ -165,6 +165,15 @@ void WindowTest::sizeFromTheDataFiles()
         QCOMPARE(w->outerSizeTwips(), expected);
         delete w;
     }
+    // A decimal is rounded; a size beyond the screen is brought within it, and so is what closing writes.
+    dir.write(QStringLiteral("data/pw.txt"), "12249.5");
+    dir.write(QStringLiteral("data/ph.txt"), "99999999");
+    w = baza(registry);
+    const int room = qRound(twips::fromDevice(QGuiApplication::primaryScreen()->availableGeometry().height(), twips::screenDpiY()));
+    QCOMPARE(w->outerSizeTwips().width(), 12250);
+    QVERIFY2(w->outerSizeTwips().height() <= room, qPrintable(QStringLiteral("%1 > %2").arg(w->outerSizeTwips().height()).arg(room)));
+    QVERIFY(closeWindow(w));
+    QVERIFY(dir.read(QStringLiteral("data/ph.txt")).trimmed().toInt() <= room);
     QFile::remove(dir.file(QStringLiteral("data/pw.txt")));
     QFile::remove(dir.file(QStringLiteral("data/ph.txt")));
     w = baza(registry);
@@ -404,9 +413,22 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), broken);
     QCOMPARE(fakes.questions, 0);
 
-    // The same failure again is not told again.
-    baza(registry);
+    QVERIFY2(m.contains(QStringLiteral("Baza.xml.unreadable")), qPrintable(m));
+
+    // The same failure again is not told again. A save keeps the unreadable
+    // file beside before replacing it, once; the next one goes under a dated name.
+    w = baza(registry);
     QCOMPARE(fakes.messages.size(), 1);
+    QVERIFY(w->save() && w->save());
+    QCOMPARE(dir.read(QStringLiteral("Baza.xml.unreadable")), broken);
+    QVERIFY(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml"))));
+    delete w;
+    dir.write(QStringLiteral("Baza.xml"), broken + "\n");
+    QVERIFY(baza(registry)->save());
+    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("Baza.xml.unreadable*")});
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(dir.read(kept.last()), broken + "\n");
+    fakes.messages = fakes.messages.mid(0, 1);
     delete registry.existing(WindowKind::Baza);
 
     // A missing file is told too.

@@ -1,143 +1,139 @@
 #!/usr/bin/env bash
-# The CUPS server the printing tests print through.
-#   cups-fixture.sh setup    installs the capture backend, starts cupsd if none
-#                            runs, creates the raw queues gravik-test and
-#                            gravik-test2 and makes gravik-test the default.
-#   cups-fixture.sh cleanup  removes the queues, puts the default back and
-#                            stops cupsd if setup started it.
-# Job N of queue Q lands in /var/spool/gravik-capture/Q/job-N.pdf (its title in
-# job-N.title, its options in job-N.options). Several test runs may share the
-# server: each run registers itself (by its ctest process) and the last one to
-# leave takes it down.
+# The tests' own print server: a cupsd of their own, with its configuration,
+# spool, logs and socket under GRAVIK_CUPS_ROOT (in the build folder). The
+# tests, and the program they start, reach it through CUPS_SERVER; the
+# machine's scheduler, queues and default printer are never touched, and
+# cleanup checks that `lpstat -d` and `lpstat -v` of the machine say what
+# they said at setup.
+#   cups-fixture.sh setup    starts the scheduler, installs the capture backend,
+#                            creates the raw queues gravik-test (the default)
+#                            and gravik-test2.
+#   cups-fixture.sh cleanup  stops the scheduler and removes its folder.
+# Job N of queue Q lands in $GRAVIK_CAPTURE_ROOT/Q/job-N.pdf (its title in
+# job-N.title, its options in job-N.options).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-capture_root=${GRAVIK_CAPTURE_ROOT:-/var/spool/gravik-capture}
-backend=/usr/lib/cups/backend/capture
-state=$capture_root/.fixture
+root=${GRAVIK_CUPS_ROOT:?GRAVIK_CUPS_ROOT names the folder of the private scheduler}
+capture_root=${GRAVIK_CAPTURE_ROOT:-$root/capture}
+socket=$root/run/cups.sock
 queues=(gravik-test gravik-test2)
-# Where lpoptions -d keeps the default printer (root's own file on CUPS 2.4).
-option_files=(/etc/cups/lpoptions "${HOME:-/root}/.cups/lpoptions")
 
 die() { echo "cups-fixture: $*" >&2; exit 1; }
 
-running() { lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
+# What the machine's own scheduler says, whatever this environment points at.
+machine() { env -u CUPS_SERVER -u CUPS_SERVERROOT lpstat "$@" 2>&1 || true; }
+ours() { CUPS_SERVER=$socket CUPS_SERVERROOT=$root/client "$@"; }
 
-wait_running() {
-    for _ in $(seq 1 100); do
-        running && return 0
-        sleep 0.2
-    done
-    return 1
+running() { ours lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
+
+stop() {
+    [ -f "$root/cupsd.pid" ] || return 0
+    local pid
+    pid=$(cat "$root/cupsd.pid")
+    if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ]; then
+        kill "$pid"
+        for _ in $(seq 1 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
+    rm -f "$root/cupsd.pid"
 }
-
-# Drops holders whose test run has ended without its cleanup.
-prune_holders() {
-    local h
-    for h in "$state"/holders/*; do
-        [ -e "$h" ] || continue
-        kill -0 "$(basename "$h")" 2>/dev/null || rm -f "$h"
-    done
-}
-
-is_our_cupsd() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = cupsd ]; }
-
-holders_left() { compgen -G "$state/holders/*" >/dev/null; }
 
 setup() {
-    [ "$(id -u)" -eq 0 ] || die "must run as root (it installs a CUPS backend and queues)"
-    for tool in cupsd lpadmin lpstat lpoptions; do
-        command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
-            die "$tool is missing: install the packages of scripts/packages.txt"
+    for tool in lpadmin lpstat; do
+        command -v "$tool" >/dev/null || die "$tool is missing: install the packages of scripts/packages.txt"
     done
-    mkdir -p "$state/holders"
-    prune_holders
-    # What the first user finds is what the last one puts back; a run that
-    # ended without its cleanup leaves its record for the next one to finish.
-    if [ ! -d "$state/saved" ]; then
-        mkdir -p "$state/saved.new"
-        local f
-        for f in "${option_files[@]}"; do
-            if [ -f "$f" ]; then
-                cp -p "$f" "$state/saved.new/$(echo "$f" | tr / _)"
-            fi
-        done
-        mv "$state/saved.new" "$state/saved"
-    fi
-    if [ -f "$state/started-cupsd" ] && ! is_our_cupsd "$(cat "$state/started-cupsd")"; then
-        rm -f "$state/started-cupsd"
-    fi
-    local first=1
-    holders_left && first=0
-    touch "$state/holders/$PPID"
+    [ -x /usr/sbin/cupsd ] || die "cupsd is missing: install the packages of scripts/packages.txt"
+    stop
+    rm -rf "$root"
+    mkdir -p "$root"/{conf,client,run,spool/tmp,cache,log,serverbin/backend}
+    machine -d >"$root/machine-default"
+    machine -v >"$root/machine-devices"
 
-    install -m 755 "$here/capture" "$backend"
+    # The system's filters and helpers, our capture backend beside its own.
+    local d
+    for d in filter daemon notifier monitor cgi-bin driver; do
+        [ -e "/usr/lib/cups/$d" ] && ln -s "/usr/lib/cups/$d" "$root/serverbin/$d"
+    done
+    install -m 755 "$here/capture" "$root/serverbin/backend/capture"
+    cat >"$root/conf/cupsd.conf" <<CONF
+Listen $socket
+LogLevel warn
+MaxLogSize 0
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+    Allow all
+  </Limit>
+</Policy>
+<Location />
+  Order deny,allow
+  Allow all
+</Location>
+CONF
+    cat >"$root/conf/cups-files.conf" <<CONF
+ServerRoot $root/conf
+ServerBin $root/serverbin
+RequestRoot $root/spool
+TempDir $root/spool/tmp
+CacheDir $root/cache
+StateDir $root/run
+ErrorLog $root/log/error_log
+AccessLog $root/log/access_log
+PageLog $root/log/page_log
+FileDevice No
+Sandboxing Relaxed
+SystemGroup root
+CONF
     for q in "${queues[@]}"; do
         mkdir -p "$capture_root/$q"
         chmod 1777 "$capture_root/$q"
-        # Job numbers can start again with a new server: no old job may pass for a new one.
-        if [ "$first" -eq 1 ]; then
-            rm -f "$capture_root/$q"/job-* "$capture_root/$q"/.job-*
-        fi
     done
+    chmod 755 "$root" "$root/serverbin" "$root/serverbin/backend"
+    chmod 711 "$root/run"
 
-    if ! running; then
-        setsid /usr/sbin/cupsd -f </dev/null >/dev/null 2>&1 9>&- &
-        echo $! >"$state/started-cupsd"
-        wait_running || die "cupsd did not start (see /var/log/cups/error_log)"
-    fi
+    setsid /usr/sbin/cupsd -f -c "$root/conf/cupsd.conf" -s "$root/conf/cups-files.conf" \
+        </dev/null >"$root/log/cupsd.out" 2>&1 9>&- &
+    echo $! >"$root/cupsd.pid"
+    for _ in $(seq 1 100); do
+        running && break
+        sleep 0.1
+    done
+    running || die "the private cupsd did not start: $(tail -5 "$root/log/error_log" "$root/log/cupsd.out" 2>/dev/null)"
 
     for q in "${queues[@]}"; do
-        lpadmin -p "$q" -E -v "capture:$capture_root/$q" -m raw 2>&1 |
-            grep -v -i 'deprecated' >&2 || true
-        lpstat -p "$q" >/dev/null 2>&1 || die "queue $q was not created"
+        ours lpadmin -p "$q" -E -v "capture:$capture_root/$q" -m raw 2>&1 | grep -v -i 'deprecated' >&2 || true
+        ours lpstat -p "$q" >/dev/null 2>&1 || die "queue $q was not created"
     done
-    lpadmin -d gravik-test
-    lpoptions -d gravik-test >/dev/null
-    [ "$(lpstat -d 2>/dev/null)" = "system default destination: gravik-test" ] ||
-        die "gravik-test did not become the default printer: $(lpstat -d 2>&1)"
-    echo "cups-fixture: queues ${queues[*]} ready, jobs land in $capture_root/<queue>/"
+    ours lpadmin -d gravik-test
+    [ "$(ours lpstat -d 2>/dev/null)" = "system default destination: gravik-test" ] ||
+        die "gravik-test did not become the default printer: $(ours lpstat -d 2>&1)"
+    echo "cups-fixture: private scheduler at $socket, queues ${queues[*]}, jobs in $capture_root/<queue>/"
 }
 
 cleanup() {
-    [ -d "$state" ] || exit 0
-    rm -f "$state/holders/$PPID"
-    prune_holders
-    if holders_left; then
-        echo "cups-fixture: another test run still uses the server; left as it is"
-        exit 0
+    [ -d "$root" ] || exit 0
+    stop
+    local status=0
+    if [ "$(machine -d)" != "$(cat "$root/machine-default")" ] || [ "$(machine -v)" != "$(cat "$root/machine-devices")" ]; then
+        echo "cups-fixture: the machine's printers changed during the tests:" >&2
+        diff <(cat "$root/machine-default" "$root/machine-devices") <(machine -d; machine -v) >&2 || true
+        status=1
     fi
-    for q in "${queues[@]}"; do
-        lpadmin -x "$q" 2>/dev/null || true
-    done
-    local f saved
-    for f in "${option_files[@]}"; do
-        saved="$state/saved/$(echo "$f" | tr / _)"
-        if [ -f "$saved" ]; then
-            cp -p "$saved" "$f"
-        else
-            rm -f "$f"
-        fi
-    done
-    rm -f "$backend"
-    if [ -f "$state/started-cupsd" ]; then
-        local pid
-        pid=$(cat "$state/started-cupsd")
-        if is_our_cupsd "$pid"; then
-            kill "$pid"
-            for _ in $(seq 1 50); do
-                kill -0 "$pid" 2>/dev/null || break
-                sleep 0.1
-            done
-        fi
-    fi
-    rm -rf "$state"
-    echo "cups-fixture: queues removed"
+    rm -rf "$root"
+    echo "cups-fixture: private scheduler stopped"
+    exit $status
 }
 
-mkdir -p "$capture_root"
-exec 9>"$capture_root/.lock"
-flock 9
 case "${1:-}" in
     setup) setup ;;
     cleanup) cleanup ;;

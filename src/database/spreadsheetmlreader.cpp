@@ -1,8 +1,9 @@
-#include "database/spreadsheetml.h"
+#include "database/spreadsheetmlreader.h"
 
 #include "core/atomicfile.h"
 #include "core/cp1251.h"
 #include "database/parsearena.h"
+#include "database/spreadsheetmlformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -21,7 +23,6 @@ namespace gravik::spreadsheetml {
 
 namespace {
 
-// ---------------------------------------------------------------- reading
 
 enum class Ns : unsigned char { None, Ss, X, Other };
 
@@ -48,8 +49,9 @@ public:
         const size_t mark = m_bindings.size();
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
             const char *name = a.name();
-            if (std::strncmp(name, "xmlns", 5) != 0)
+            if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
                 continue;
+            m_cached = 0;
             if (name[5] == 0)
                 m_bindings.push_back({std::string_view(), a.value()[0] ? classify(a.value()) : Ns::None});
             else if (name[5] == ':')
@@ -57,7 +59,13 @@ public:
         }
         return mark;
     }
-    void leave(size_t mark) { m_bindings.resize(mark); }
+    void leave(size_t mark)
+    {
+        if (mark != m_bindings.size()) {
+            m_bindings.resize(mark);
+            m_cached = 0;
+        }
+    }
 
     // An element's namespace and local name.
     std::pair<Ns, const char *> element(const pugi::xml_node &n) const
@@ -85,9 +93,16 @@ public:
 private:
     Ns lookup(std::string_view prefix, const pugi::xml_node &n, bool isDefault) const
     {
+        // Nearly every name has one of two or three prefixes: the last answers
+        // are kept until a binding comes or goes.
+        for (int i = 0; i < m_cached; ++i)
+            if (m_cache[i].first == prefix)
+                return m_cache[i].second;
         for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it)
-            if (it->first == prefix)
+            if (it->first == prefix) {
+                m_cache[m_cached < CacheSize ? m_cached++ : m_next++ % CacheSize] = *it;
                 return it->second;
+            }
         if (isDefault)
             return Ns::None;
         throw ParseFailure{QStringLiteral("префикс пространства имён «%1» не объявлен")
@@ -96,6 +111,10 @@ private:
     }
 
     std::vector<std::pair<std::string_view, Ns>> m_bindings;
+    static constexpr int CacheSize = 4;
+    mutable std::pair<std::string_view, Ns> m_cache[CacheSize];
+    mutable int m_cached = 0;
+    mutable unsigned m_next = 0;
 };
 
 // Children of n, each with its namespace bindings entered and left around the call.
@@ -129,15 +148,25 @@ bool ssAttr(Ns ns) { return ns == Ns::Ss || ns == Ns::None; }
 QString str(const pugi::xml_attribute &a) { return QString::fromUtf8(a.value()); }
 
 // The text of an element and of every element inside it (rich text keeps only
-// its letters). The parser keeps an element's first text as its value.
-void appendText(const pugi::xml_node &n, QByteArray &out)
+// its letters). The parser keeps an element's first text as its value. Walked
+// without recursion: how deep elements nest is the file's choice.
+void appendText(const pugi::xml_node &top, QByteArray &out)
 {
-    out += n.value();
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+    out += top.value();
+    pugi::xml_node c = top.first_child();
+    while (c) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata || c.type() == pugi::node_element)
             out += c.value();
-        else if (c.type() == pugi::node_element)
-            appendText(c, out);
+        if (c.type() == pugi::node_element && c.first_child()) {
+            c = c.first_child();
+            continue;
+        }
+        while (!c.next_sibling()) {
+            c = c.parent();
+            if (c == top)
+                return;
+        }
+        c = c.next_sibling();
     }
 }
 
@@ -161,7 +190,7 @@ int positiveInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, 
     const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
     if (!ok || v < 1 || v > max)
         throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 1 до %3")
-                             .arg(QString::fromLatin1(what), str(a)).arg(max));
+                             .arg(QString::fromUtf8(what), str(a)).arg(max));
     return int(v);
 }
 
@@ -171,7 +200,7 @@ int nonNegativeInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int ma
     const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
     if (!ok || v < 0 || v > max)
         throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 0 до %3")
-                             .arg(QString::fromLatin1(what), str(a)).arg(max));
+                             .arg(QString::fromUtf8(what), str(a)).arg(max));
     return int(v);
 }
 
@@ -209,8 +238,6 @@ public:
                 readExcelWorkbook(c);
         });
         resolveParents();
-        for (int i = 0; i < int(book.styles.size()); ++i)
-            m_styleIds.insert(book.styles[i].id, i);
         forChildren(m_scope, root, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns == Ns::Ss && is(local, "Worksheet"))
                 readWorksheet(c);
@@ -255,11 +282,12 @@ private:
                 else if (is(alocal, "Parent"))
                     parent = str(a);
             });
-            if (s.id.isEmpty() || book.styleIndex(s.id) >= 0)
+            if (s.id.isEmpty() || m_styleIds.contains(s.id))
                 return; // unusable or a repeated name: the first one counts
             readStyleParts(c, s);
+            m_styleIds.insert(s.id, int(book.styles.size()));
             book.styles.push_back(std::move(s));
-            m_parents.push_back(parent);
+            m_parents.push_back({parent, c.offset_debug()});
         });
     }
 
@@ -268,23 +296,7 @@ private:
         forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns != Ns::Ss)
                 return;
-            auto attrs = [&](auto &&f) {
-                forAttributes(m_scope, c, [&](Ns ans, const char *alocal, const pugi::xml_attribute &a) {
-                    f(ans, alocal, a);
-                });
-            };
-            if (is(local, "Alignment")) {
-                attrs([&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                    if (!ssAttr(ans))
-                        return;
-                    if (is(l, "Horizontal"))
-                        s.horizontal = str(a);
-                    else if (is(l, "Vertical"))
-                        s.vertical = str(a);
-                    else if (is(l, "WrapText"))
-                        s.wrapText = str(a);
-                });
-            } else if (is(local, "Borders")) {
+            if (is(local, "Borders")) {
                 forChildren(m_scope, c, [&](const pugi::xml_node &b, Ns bns, const char *blocal) {
                     if (bns != Ns::Ss || !is(blocal, "Border"))
                         return;
@@ -292,77 +304,55 @@ private:
                     forAttributes(m_scope, b, [&](Ns ans, const char *l, const pugi::xml_attribute &a) {
                         if (!ssAttr(ans))
                             return;
-                        if (is(l, "Position"))
-                            border.position = str(a);
-                        else if (is(l, "LineStyle"))
-                            border.lineStyle = str(a);
-                        else if (is(l, "Weight"))
-                            border.weight = str(a);
-                        else if (is(l, "Color"))
-                            border.color = str(a);
+                        for (const BorderAttribute &t : BorderAttributes)
+                            if (is(l, t.name))
+                                border.*t.field = str(a);
                     });
                     if (!border.position.isEmpty())
                         s.borders.push_back(std::move(border));
                 });
-            } else if (is(local, "Font")) {
-                attrs([&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                    if (ans == Ns::X) {
-                        if (is(l, "Family"))
-                            s.fontFamily = str(a);
-                        else if (is(l, "CharSet"))
-                            s.charSet = str(a);
-                        return;
-                    }
-                    if (!ssAttr(ans))
-                        return;
-                    if (is(l, "FontName"))
-                        s.fontName = str(a);
-                    else if (is(l, "Size"))
-                        s.fontSize = str(a);
-                    else if (is(l, "Bold"))
-                        s.bold = str(a);
-                    else if (is(l, "Italic"))
-                        s.italic = str(a);
-                    else if (is(l, "Underline"))
-                        s.underline = str(a);
-                    else if (is(l, "Color"))
-                        s.fontColor = str(a);
-                });
-            } else if (is(local, "Interior")) {
-                attrs([&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                    if (!ssAttr(ans))
-                        return;
-                    if (is(l, "Color"))
-                        s.interiorColor = str(a);
-                    else if (is(l, "Pattern"))
-                        s.interiorPattern = str(a);
-                });
-            } else if (is(local, "NumberFormat")) {
-                attrs([&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                    if (ssAttr(ans) && is(l, "Format"))
-                        s.numberFormat = str(a);
-                });
+                return;
             }
+            const auto part = std::find_if(std::begin(StyleParts), std::end(StyleParts),
+                                           [&](StylePart p) { return is(local, partName(p)); });
+            if (part == std::end(StyleParts))
+                return;
+            forAttributes(m_scope, c, [&](Ns ans, const char *l, const pugi::xml_attribute &a) {
+                for (const StyleAttribute &t : StyleAttributes)
+                    if (t.part == *part && (t.excel ? ans == Ns::X : ssAttr(ans)) && is(l, t.name))
+                        s.*t.field = str(a);
+            });
         });
     }
 
     // A style takes what it leaves unset from its parent, and that from its own.
+    // Chains are followed without recursion, each style once; a loop is refused.
     void resolveParents()
     {
-        std::vector<int> state(book.styles.size(), 0); // 0 open, 1 resolving, 2 done
-        std::function<void(int)> resolve = [&](int i) {
-            if (state[i] != 0)
-                return; // done, or a loop of parents
-            state[i] = 1;
-            const int p = m_parents[i].isEmpty() ? -1 : book.styleIndex(m_parents[i]);
-            if (p >= 0 && p != i) {
-                resolve(p);
-                book.styles[i].inheritFrom(book.styles[p]);
+        enum : unsigned char { Open, Resolving, Done };
+        std::vector<unsigned char> state(book.styles.size(), Open);
+        std::vector<int> chain;
+        for (int first = 0; first < int(book.styles.size()); ++first) {
+            int i = first;
+            while (i >= 0 && state[size_t(i)] == Open) {
+                state[size_t(i)] = Resolving;
+                chain.push_back(i);
+                const Parent &p = m_parents[size_t(i)];
+                i = p.id.isEmpty() ? -1 : m_styleIds.value(p.id, -1);
+                if (i >= 0 && state[size_t(i)] == Resolving)
+                    throw ParseFailure{QStringLiteral("стиль «%1» наследует сам от себя (цепочка ss:Parent замкнута)")
+                                           .arg(book.styles[size_t(i)].id),
+                                       m_parents[size_t(i)].offset};
             }
-            state[i] = 2;
-        };
-        for (int i = 0; i < int(book.styles.size()); ++i)
-            resolve(i);
+            // From the top of the chain down: each parent is complete before its child takes from it.
+            for (size_t k = chain.size(); k-- > 0;) {
+                const int s = chain[k];
+                if (k + 1 < chain.size() || i >= 0)
+                    book.styles[size_t(s)].inheritFrom(book.styles[size_t(k + 1 < chain.size() ? chain[k + 1] : i)]);
+                state[size_t(s)] = Done;
+            }
+            chain.clear();
+        }
     }
 
     int styleOf(const pugi::xml_attribute &a)
@@ -414,6 +404,7 @@ private:
         for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
             ++children;
         sheet.rows.reserve(sheet.rows.size() + children);
+        // Rows go in as read and are sorted at the end.
         int column = 0, row = 0;
         forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
             if (ns != Ns::Ss)
@@ -423,7 +414,58 @@ private:
             else if (is(local, "Row"))
                 row = readRow(c, sheet, row);
         });
+        sortRows(sheet.rows);
         compactBlankRows(sheet);
+    }
+
+    // A file need not list rows or cells in order: they are sorted once the
+    // table is read, which keeps a reversed file as cheap as an ordered one.
+    // A later cell for the same place replaces an earlier one.
+    static void sortCells(std::vector<SheetCell> &cells)
+    {
+        if (std::adjacent_find(cells.begin(), cells.end(),
+                               [](const SheetCell &a, const SheetCell &b) { return a.column >= b.column; })
+            == cells.end())
+            return;
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const SheetCell &a, const SheetCell &b) { return a.column < b.column; });
+        size_t out = 0;
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i + 1 < cells.size() && cells[i + 1].column == cells[i].column)
+                continue;
+            if (out != i)
+                cells[out] = std::move(cells[i]);
+            ++out;
+        }
+        cells.resize(out);
+    }
+
+    // A row read twice takes the later format, and the cells of both.
+    static void sortRows(std::vector<SheetRow> &rows)
+    {
+        if (std::adjacent_find(rows.begin(), rows.end(),
+                               [](const SheetRow &a, const SheetRow &b) { return a.index >= b.index; })
+            == rows.end())
+            return;
+        std::stable_sort(rows.begin(), rows.end(), [](const SheetRow &a, const SheetRow &b) { return a.index < b.index; });
+        size_t out = 0;
+        for (size_t i = 0; i < rows.size();) {
+            size_t j = i + 1;
+            while (j < rows.size() && rows[j].index == rows[i].index)
+                ++j;
+            SheetRow merged = std::move(rows[j - 1]);
+            if (j - i > 1) {
+                std::vector<SheetCell> cells;
+                for (size_t k = i; k + 1 < j; ++k)
+                    std::move(rows[k].cells.begin(), rows[k].cells.end(), std::back_inserter(cells));
+                std::move(merged.cells.begin(), merged.cells.end(), std::back_inserter(cells));
+                sortCells(cells);
+                merged.cells = std::move(cells);
+            }
+            rows[out++] = std::move(merged);
+            i = j;
+        }
+        rows.resize(out);
     }
 
     // Long runs of rows that hold nothing but empty styled cells (a bordered
@@ -540,43 +582,25 @@ private:
 
         m_lastRowCells = cells.size();
         const bool formatted = height > 0 || style >= 0 || hidden;
-        if (last == index) {
-            if (!formatted && cells.empty())
-                return last;
-            SheetRow &r = sheet.rowAt(index);
-            r.height = height;
-            r.style = style;
-            r.hidden = hidden;
-            const bool ordered = std::adjacent_find(cells.begin(), cells.end(), [](const SheetCell &a, const SheetCell &b) {
-                                     return a.column >= b.column;
-                                 }) == cells.end();
-            if (r.cells.empty() && ordered) {
-                r.cells = std::move(cells);
-            } else {
-                for (SheetCell &cell : cells)
-                    insertCell(r, std::move(cell));
+        if (!formatted && cells.empty())
+            return last;
+        // A repeated row (ss:Span) repeats its format, not its values: the rows
+        // after the first take its height, hidden state and styles as ranges,
+        // at no cost per row; only the first holds its cells.
+        sortCells(cells);
+        if (last > index) {
+            if (formatted)
+                sheet.rowRanges.push_back({index + 1, last, height, style, hidden});
+            for (size_t k = 0; k < cells.size();) {
+                size_t m = k + 1;
+                while (m < cells.size() && cells[m].column == cells[m - 1].column + 1 && cells[m].style == cells[k].style)
+                    ++m;
+                if (cells[k].style >= 0)
+                    sheet.formats.push_back({index + 1, cells[k].column, last, cells[m - 1].column, cells[k].style});
+                k = m;
             }
-            return last;
         }
-        // A repeated row: its empty styled cells become format ranges, so a long
-        // run of bordered rows costs one entry; cells with values repeat.
-        std::vector<SheetCell> valued;
-        for (SheetCell &cell : cells) {
-            if (!cell.hasValue() && cell.mergeAcross == 0 && cell.mergeDown == 0 && cell.style >= 0)
-                sheet.formats.push_back({index, cell.column, last, cell.column, cell.style});
-            else
-                valued.push_back(std::move(cell));
-        }
-        if (!formatted && valued.empty())
-            return last;
-        for (int i = index; i <= last; ++i) {
-            SheetRow &r = sheet.rowAt(i);
-            r.height = height;
-            r.style = style;
-            r.hidden = hidden;
-            for (const SheetCell &cell : valued)
-                insertCell(r, cell);
-        }
+        sheet.rows.push_back({index, height, style, hidden, std::move(cells)});
         return last;
     }
 
@@ -595,20 +619,6 @@ private:
             string = QString::fromUtf8(v.data(), qsizetype(v.size()));
         }
         return string;
-    }
-
-    static void insertCell(SheetRow &r, SheetCell cell)
-    {
-        if (r.cells.empty() || r.cells.back().column < cell.column) {
-            r.cells.push_back(std::move(cell));
-            return;
-        }
-        auto it = std::lower_bound(r.cells.begin(), r.cells.end(), cell.column,
-                                   [](const SheetCell &c, int col) { return c.column < col; });
-        if (it != r.cells.end() && it->column == cell.column)
-            *it = std::move(cell); // a later cell for the same place replaces it
-        else
-            r.cells.insert(it, std::move(cell));
     }
 
     int readCell(const pugi::xml_node &n, std::vector<SheetCell> &cells, int previousEnd)
@@ -679,7 +689,11 @@ private:
     }
 
     Scope m_scope;
-    std::vector<QString> m_parents;
+    struct Parent {
+        QString id;
+        ptrdiff_t offset = -1; // of the Style element
+    };
+    std::vector<Parent> m_parents;
     QHash<QString, int> m_styleIds;
     std::string_view m_lastStyleName = "\x01"; // matches no style name
     int m_lastStyle = -1;
@@ -761,408 +775,6 @@ QByteArray declaredEncoding(const QByteArray &data)
     return close < 0 ? QByteArray() : decl.mid(i + 1, close - i - 1);
 }
 
-// ---------------------------------------------------------------- writing
-
-// UTF-8 straight into the output, escaped on the way: no buffer per value.
-void appendEscaped(QByteArray &out, const QString &text, bool attribute)
-{
-    const qsizetype n = text.size();
-    const char16_t *u = reinterpret_cast<const char16_t *>(text.constData());
-    qsizetype at = out.size();
-    out.resize(at + n * 3 + 16); // room for the common case; grown below when escapes need more
-    char *p = out.data();
-    auto room = [&](qsizetype need) {
-        if (at + need > out.size()) {
-            out.resize(std::max(out.size() * 2, at + need + 64));
-            p = out.data();
-        }
-    };
-    auto put = [&](const char *s, qsizetype len) {
-        room(len);
-        std::memcpy(p + at, s, size_t(len));
-        at += len;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = u[i];
-        if (c < 0x80) {
-            switch (c) {
-            case '&': put("&amp;", 5); continue;
-            case '<': put("&lt;", 4); continue;
-            case '>': put("&gt;", 4); continue;
-            case '"':
-                if (attribute) {
-                    put("&quot;", 6);
-                    continue;
-                }
-                break;
-            case '\n': put("&#10;", 5); continue;
-            case '\r': put("&#13;", 5); continue;
-            case '\t':
-                if (attribute) {
-                    put("&#9;", 4);
-                    continue;
-                }
-                break;
-            default:
-                if (c < 0x20)
-                    continue; // a control character XML cannot carry
-            }
-            room(1);
-            p[at++] = char(c);
-            continue;
-        }
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
-            c = QChar::surrogateToUcs4(char16_t(c), u[++i]);
-        } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            continue; // not a character XML can carry
-        }
-        room(4);
-        if (c < 0x800) {
-            p[at++] = char(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            p[at++] = char(0xE0 | (c >> 12));
-            p[at++] = char(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            p[at++] = char(0xF0 | (c >> 18));
-            p[at++] = char(0x80 | ((c >> 12) & 0x3F));
-            p[at++] = char(0x80 | ((c >> 6) & 0x3F));
-        }
-        p[at++] = char(0x80 | (c & 0x3F));
-    }
-    out.truncate(at);
-}
-
-void attr(QByteArray &out, const char *name, const QString &value)
-{
-    if (value.isEmpty())
-        return;
-    out += ' ';
-    out += name;
-    out += "=\"";
-    appendEscaped(out, value, true);
-    out += '"';
-}
-
-void attr(QByteArray &out, const char *name, long long value)
-{
-    out += ' ';
-    out += name;
-    out += "=\"";
-    out += QByteArray::number(value);
-    out += '"';
-}
-
-QByteArray decimal(double v)
-{
-    QByteArray s = QByteArray::number(v, 'f', 4);
-    while (s.endsWith('0'))
-        s.chop(1);
-    if (s.endsWith('.'))
-        s.chop(1);
-    return s;
-}
-
-void attrPoints(QByteArray &out, const char *name, double value)
-{
-    out += ' ';
-    out += name;
-    out += "=\"";
-    out += decimal(value);
-    out += '"';
-}
-
-const char *typeName(CellType t)
-{
-    switch (t) {
-    case CellType::Number: return "Number";
-    case CellType::Boolean: return "Boolean";
-    case CellType::DateTime: return "DateTime";
-    case CellType::Error: return "Error";
-    default: return "String";
-    }
-}
-
-void writeStyle(QByteArray &out, const CellStyle &s)
-{
-    out += "  <Style";
-    attr(out, "ss:ID", s.id);
-    attr(out, "ss:Name", s.name);
-    out += ">";
-    if (!s.horizontal.isEmpty() || !s.vertical.isEmpty() || !s.wrapText.isEmpty()) {
-        out += "<Alignment";
-        attr(out, "ss:Horizontal", s.horizontal);
-        attr(out, "ss:Vertical", s.vertical);
-        attr(out, "ss:WrapText", s.wrapText);
-        out += "/>";
-    }
-    if (!s.borders.empty()) {
-        out += "<Borders>";
-        for (const CellStyle::Border &b : s.borders) {
-            out += "<Border";
-            attr(out, "ss:Position", b.position);
-            attr(out, "ss:LineStyle", b.lineStyle);
-            attr(out, "ss:Weight", b.weight);
-            attr(out, "ss:Color", b.color);
-            out += "/>";
-        }
-        out += "</Borders>";
-    }
-    if (!(s.fontName + s.fontFamily + s.charSet + s.fontSize + s.bold + s.italic + s.underline + s.fontColor)
-             .isEmpty()) {
-        out += "<Font";
-        attr(out, "ss:FontName", s.fontName);
-        attr(out, "x:CharSet", s.charSet);
-        attr(out, "x:Family", s.fontFamily);
-        attr(out, "ss:Size", s.fontSize);
-        attr(out, "ss:Color", s.fontColor);
-        attr(out, "ss:Bold", s.bold);
-        attr(out, "ss:Italic", s.italic);
-        attr(out, "ss:Underline", s.underline);
-        out += "/>";
-    }
-    if (!s.interiorColor.isEmpty() || !s.interiorPattern.isEmpty()) {
-        out += "<Interior";
-        attr(out, "ss:Color", s.interiorColor);
-        attr(out, "ss:Pattern", s.interiorPattern);
-        out += "/>";
-    }
-    if (!s.numberFormat.isEmpty()) {
-        out += "<NumberFormat";
-        attr(out, "ss:Format", s.numberFormat);
-        out += "/>";
-    }
-    out += "</Style>\n";
-}
-
-// One cell as it goes to the file: a stored cell, or an empty one a format range styles.
-struct OutCell {
-    const SheetCell *stored = nullptr;
-    int column = 0;
-    int style = -1;
-};
-
-class SheetWriter
-{
-public:
-    SheetWriter(QByteArray &out, const Workbook &book, const Worksheet &sheet)
-        : m_out(out), m_book(book), m_sheet(sheet)
-    {
-    }
-
-    void write(bool selected)
-    {
-        m_out += " <Worksheet";
-        attr(m_out, "ss:Name", m_sheet.name);
-        m_out += ">\n  <Table";
-        attr(m_out, "ss:ExpandedColumnCount", std::max(1, m_sheet.usedColumns()));
-        attr(m_out, "ss:ExpandedRowCount", std::max(1, m_sheet.usedRows()));
-        m_out += " x:FullColumns=\"1\" x:FullRows=\"1\"";
-        writeStyleRef(m_sheet.style);
-        if (m_sheet.defaultColumnWidth > 0)
-            attrPoints(m_out, "ss:DefaultColumnWidth", m_sheet.defaultColumnWidth);
-        if (m_sheet.defaultRowHeight > 0)
-            attrPoints(m_out, "ss:DefaultRowHeight", m_sheet.defaultRowHeight);
-        m_out += ">\n";
-        writeColumns();
-        writeRows();
-        m_out += "  </Table>\n  <WorksheetOptions xmlns=\"urn:schemas-microsoft-com:office:excel\">";
-        if (selected)
-            m_out += "<Selected/>";
-        m_out += "<ProtectObjects>False</ProtectObjects><ProtectScenarios>False</ProtectScenarios>"
-                 "</WorksheetOptions>\n </Worksheet>\n";
-    }
-
-private:
-    bool validStyle(int s) const { return s >= 0 && s < int(m_book.styles.size()); }
-
-    void writeStyleRef(int s)
-    {
-        if (validStyle(s))
-            attr(m_out, "ss:StyleID", m_book.styles[size_t(s)].id);
-    }
-
-    void writeColumns()
-    {
-        int expected = 1;
-        for (int i = 1; i <= int(m_sheet.columns.size()); ++i) {
-            const SheetColumn &c = m_sheet.columns[size_t(i - 1)];
-            if (c.width <= 0 && !validStyle(c.style) && !c.hidden)
-                continue;
-            m_out += "   <Column";
-            if (i != expected)
-                attr(m_out, "ss:Index", i);
-            writeStyleRef(c.style);
-            if (c.hidden)
-                m_out += " ss:Hidden=\"1\"";
-            if (c.width > 0) {
-                m_out += " ss:AutoFitWidth=\"0\"";
-                attrPoints(m_out, "ss:Width", c.width);
-            }
-            m_out += "/>\n";
-            expected = i + 1;
-        }
-    }
-
-    int rangeStyle(int row, int column) const
-    {
-        for (const FormatRange &f : m_sheet.formats)
-            if (f.contains(row, column) && validStyle(f.style))
-                return f.style;
-        return -1;
-    }
-
-    // The cells of one row in file order, without those a merge covers.
-    void collect(int row, const SheetRow *stored, std::vector<OutCell> &cells)
-    {
-        cells.clear();
-        std::vector<int> formatColumns;
-        for (const FormatRange &f : m_sheet.formats)
-            if (row >= f.top && row <= f.bottom && validStyle(f.style))
-                for (int c = f.left; c <= f.right; ++c)
-                    formatColumns.push_back(c);
-        std::sort(formatColumns.begin(), formatColumns.end());
-        formatColumns.erase(std::unique(formatColumns.begin(), formatColumns.end()), formatColumns.end());
-
-        auto covered = [&](int column) {
-            for (const Merge &m : m_downs)
-                if (row > m.row && row < m.row + m.rows && column >= m.column && column < m.column + m.columns)
-                    return true;
-            return false;
-        };
-        size_t s = 0, f = 0;
-        const size_t ns = stored ? stored->cells.size() : 0;
-        int coveredTo = 0; // by a merge across in this row
-        while (s < ns || f < formatColumns.size()) {
-            const SheetCell *sc = s < ns ? &stored->cells[s] : nullptr;
-            const int fc = f < formatColumns.size() ? formatColumns[f] : INT_MAX;
-            OutCell oc;
-            if (sc && sc->column <= fc) {
-                oc.stored = sc;
-                oc.column = sc->column;
-                oc.style = validStyle(sc->style) ? sc->style : rangeStyle(row, sc->column);
-                ++s;
-                if (sc->column == fc)
-                    ++f;
-            } else {
-                oc.column = fc;
-                oc.style = rangeStyle(row, fc);
-                ++f;
-            }
-            if (oc.column <= coveredTo || covered(oc.column))
-                continue;
-            const bool merged = oc.stored && (oc.stored->mergeAcross > 0 || oc.stored->mergeDown > 0);
-            if (!merged && oc.style < 0 && !(oc.stored && oc.stored->hasValue()))
-                continue;
-            if (oc.stored && oc.stored->mergeAcross > 0)
-                coveredTo = oc.column + oc.stored->mergeAcross;
-            if (oc.stored && oc.stored->mergeDown > 0)
-                m_downs.push_back({row, oc.column, oc.stored->mergeDown + 1, oc.stored->mergeAcross + 1});
-            cells.push_back(oc);
-        }
-    }
-
-    void writeCells(const std::vector<OutCell> &cells)
-    {
-        int expected = 1;
-        for (const OutCell &oc : cells) {
-            m_out += "<Cell";
-            if (oc.column != expected)
-                attr(m_out, "ss:Index", oc.column);
-            writeStyleRef(oc.style);
-            int across = 0;
-            if (oc.stored) {
-                across = oc.stored->mergeAcross;
-                if (across > 0)
-                    attr(m_out, "ss:MergeAcross", across);
-                if (oc.stored->mergeDown > 0)
-                    attr(m_out, "ss:MergeDown", oc.stored->mergeDown);
-            }
-            if (oc.stored && oc.stored->hasValue()) {
-                m_out += "><Data ss:Type=\"";
-                m_out += typeName(oc.stored->type);
-                m_out += "\">";
-                appendEscaped(m_out, oc.stored->text, false);
-                m_out += "</Data></Cell>";
-            } else {
-                m_out += "/>";
-            }
-            expected = oc.column + across + 1;
-        }
-    }
-
-    void openRow(int index, int expected, const SheetRow *r)
-    {
-        m_out += "   <Row";
-        if (index != expected)
-            attr(m_out, "ss:Index", index);
-        if (r && r->height > 0) {
-            m_out += " ss:AutoFitHeight=\"0\"";
-            attrPoints(m_out, "ss:Height", r->height);
-        }
-        if (r)
-            writeStyleRef(r->style);
-        if (r && r->hidden)
-            m_out += " ss:Hidden=\"1\"";
-    }
-
-    void writeRows()
-    {
-        // Row numbers to visit: the stored rows and those a format range touches.
-        std::vector<int> indices;
-        indices.reserve(m_sheet.rows.size());
-        for (const SheetRow &r : m_sheet.rows)
-            indices.push_back(r.index);
-        if (!m_sheet.formats.empty()) {
-            for (const FormatRange &f : m_sheet.formats)
-                for (int r = std::max(1, f.top); r <= std::min(f.bottom, MaxSheetRows); ++r)
-                    indices.push_back(r);
-            std::sort(indices.begin(), indices.end());
-            indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-        }
-
-        int expected = 1;
-        std::vector<OutCell> cells;
-        size_t i = 0;
-        while (i < indices.size()) {
-            const int index = indices[i];
-            const SheetRow *r = m_sheet.row(index);
-            collect(index, r, cells);
-            ++i;
-            if (!r && cells.empty())
-                continue;
-            if (r && cells.empty() && r->height <= 0 && !validStyle(r->style) && !r->hidden)
-                continue;
-            // Bordered empty rows go out cell by cell: other programs ignore
-            // repeated rows (ss:Span) or read them differently.
-            openRow(index, expected, r);
-            if (cells.empty()) {
-                m_out += "/>\n";
-            } else {
-                m_out += ">";
-                writeCells(cells);
-                m_out += "</Row>\n";
-            }
-            expected = index + 1;
-            pruneDowns(index);
-        }
-    }
-
-    void pruneDowns(int row)
-    {
-        m_downs.erase(std::remove_if(m_downs.begin(), m_downs.end(),
-                                     [&](const Merge &m) { return m.row + m.rows - 1 <= row; }),
-                      m_downs.end());
-    }
-
-    QByteArray &m_out;
-    const Workbook &m_book;
-    const Worksheet &m_sheet;
-    std::vector<Merge> m_downs; // merges down still covering rows below
-};
-
-} // namespace
-
-namespace {
 
 // Fills a buffer of the given size; false when the bytes could not be had.
 using Fill = std::function<bool(char *)>;
@@ -1202,7 +814,7 @@ std::optional<Workbook> parse(qsizetype size, const Fill &fill, const std::funct
         if (error) {
             *error = Error{};
             error->message = QStringLiteral("кодировка «%1» не поддерживается (нужна UTF-8)")
-                                 .arg(QString::fromLatin1(named));
+                                 .arg(QString::fromUtf8(named));
         }
         return std::nullopt;
     }
@@ -1255,7 +867,7 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         if (error) {
             *error = Error{};
             error->message = file.exists()
-                                 ? QStringLiteral("Не удалось открыть файл %1: %2").arg(name, file.errorString())
+                                 ? fileOpenError(file, path)
                                  : QStringLiteral("Файл %1 не найден").arg(name);
         }
         return std::nullopt;
@@ -1281,7 +893,8 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
     if (!filled) {
         if (error) {
             *error = Error{};
-            error->message = QStringLiteral("Не удалось прочитать файл %1: %2").arg(name, file.errorString());
+            error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
+                                 .arg(name, fileFailureReason(errno, file.errorString()));
         }
         return std::nullopt;
     }
@@ -1296,45 +909,6 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
             error->message = QStringLiteral("Файл %1: %2").arg(name, error->message);
     }
     return book;
-}
-
-QByteArray write(const Workbook &book)
-{
-    QByteArray out;
-    qsizetype cells = 0;
-    for (const Worksheet &s : book.sheets)
-        for (const SheetRow &r : s.rows)
-            cells += qsizetype(r.cells.size());
-    out.reserve(4096 + cells * 80);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<?mso-application progid=\"Excel.Sheet\"?>\n"
-           "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"\n"
-           " xmlns:o=\"urn:schemas-microsoft-com:office:office\"\n"
-           " xmlns:x=\"urn:schemas-microsoft-com:office:excel\"\n"
-           " xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"\n"
-           " xmlns:c=\"urn:schemas-microsoft-com:office:component:spreadsheet\"\n"
-           " xmlns:html=\"http://www.w3.org/TR/REC-html40\">\n";
-    const int active = book.active() ? int(book.active() - book.sheets.data()) : 0;
-    if (active != 0) {
-        out += " <ExcelWorkbook xmlns=\"urn:schemas-microsoft-com:office:excel\"><ActiveSheet>";
-        out += QByteArray::number(active);
-        out += "</ActiveSheet></ExcelWorkbook>\n";
-    }
-    if (!book.styles.empty()) {
-        out += " <Styles>\n";
-        for (const CellStyle &s : book.styles)
-            writeStyle(out, s);
-        out += " </Styles>\n";
-    }
-    for (int i = 0; i < int(book.sheets.size()); ++i)
-        SheetWriter(out, book, book.sheets[size_t(i)]).write(i == active);
-    out += "</Workbook>\n";
-    return out;
-}
-
-bool writeFile(const QString &path, const Workbook &book, QString *error)
-{
-    return writeFileAtomically(path, write(book), error);
 }
 
 } // namespace gravik::spreadsheetml
