@@ -13,8 +13,13 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(spreadsheetml statefile language cp1251)
 
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DGRAVIK_BUILD_FUZZ=ON >/dev/null
+  -DGRAVIK_BUILD_FUZZ=ON "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 
 declare -A seeds=(

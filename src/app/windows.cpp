@@ -3,8 +3,11 @@
 #include "database/database.h"
 #include "editor/blankard.h"
 #include "i18n/interfacelanguage.h"
+#include "printdialog/pdfentry.h"
 #include "printdialog/printdialog.h"
 #include "settings/settingswindow.h"
+#include "students/bazawindow.h"
+#include "students/classprint.h"
 #include "students/students.h"
 #include "widgets/windowregistry.h"
 
@@ -18,6 +21,13 @@ void registerWindows(WindowRegistry &registry, Blankard &main, StudentDatabase &
     registerSettings(registry);
     registerPrintDialog(registry, main);
     registerStudents(registry, main, db, steps);
+    // Class print and PDF: controls of their own on the database window and the print dialog.
+    QObject::connect(&registry, &WindowRegistry::registered, &main, [&main](WindowKind kind, QWidget *w) {
+        if (auto *baza = kind == WindowKind::Baza ? qobject_cast<BazaWindow *>(w) : nullptr)
+            ClassPrint::attach(*baza, main);
+        if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr)
+            attachPdfEntry(*print, main);
+    });
     main.setStartupSteps(steps);
     main.setRegistry(&registry);
 }

@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -61,6 +62,9 @@ private:
     QString m_path;
     int m_pages = 0;
 };
+
+// Draws page `index` (0-based) of a document of many into the PDF.
+using PageWriter = std::function<bool(PdfFile &pdf, int index, QString *error)>;
 
 // One page to a PDF file.
 bool writePdf(const QString &path, const PageSetup &setup, const std::vector<FieldContent> &fields,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/certificate.h"
+#include "core/pagerenderer.h"
 #include "core/textfile.h"
 #include "core/controlnames.h"
 #include "database/workbook.h"
@@ -8,7 +10,9 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
+#include <vector>
 
 // The pupil chooser's two walks down the database, as plain functions.
 namespace gravik::pupils {
@@ -36,5 +40,24 @@ QStringList listEntries(const Worksheet &sheet);
 // The search for a chosen entry: rows from 3 down to the row before the first
 // one whose column A is empty; the last row whose entry matches wins.
 std::optional<StudentRecord> find(const Worksheet &sheet, const QString &entry);
+
+// Choosing a pupil: each value on one line into its box, columns A to I in order.
+void applyRecord(const StudentRecord &record, const std::function<void(const QString &box, const QString &text)> &set);
+void applyRecord(Certificate &c, const StudentRecord &record);
+// The nine values a certificate holds in those boxes.
+StudentRecord recordOf(const Certificate &c);
+
+// One page per pupil: the base certificate with the pupil's nine values
+// applied as choosing the pupil applies them. Keeps references to both.
+page::PageWriter classPages(const Certificate &base, const std::vector<StudentRecord> &pupils);
+
+// A class as the chooser would give it: for every listed entry, the record
+// that choosing it copies (the last matching row above the first empty
+// column A). An entry choosing would copy nothing from is left out.
+std::vector<StudentRecord> listedPupils(const Worksheet &sheet);
+
+// Grid rows first..last (clamped to the pupil rows), each row's own values;
+// a row with all nine cells empty is no pupil and is left out.
+std::vector<StudentRecord> rowRange(const Worksheet &sheet, int first, int last);
 
 } // namespace gravik::pupils

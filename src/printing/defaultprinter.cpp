@@ -1,7 +1,5 @@
 #include "printing/defaultprinter.h"
 
-#include <QPrinterInfo>
-
 #include <cups/cups.h>
 
 namespace gravik::printers {
@@ -13,14 +11,34 @@ QueueName QueueName::of(const QString &printer)
             slash < 0 ? QByteArray() : printer.mid(slash + 1).toUtf8()};
 }
 
+QString nameOf(const cups_dest_t &dest)
+{
+    QString name = QString::fromUtf8(dest.name);
+    if (dest.instance && *dest.instance)
+        name += QLatin1Char('/') + QString::fromUtf8(dest.instance);
+    return name;
+}
+
 QStringList names()
 {
-    return QPrinterInfo::availablePrinterNames();
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << nameOf(dests[i]);
+    cupsFreeDests(count, dests);
+    return out;
 }
 
 QString defaultPrinter()
 {
-    return QPrinterInfo::defaultPrinter().printerName();
+    // The user's choice (lpoptions, LPDEST, PRINTER) first, then the server's.
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return {};
+    const QString name = nameOf(*dest);
+    cupsFreeDests(1, dest);
+    return name;
 }
 
 bool setDefaultPrinter(const QString &name, QString *error)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct cups_dest_s;
+
 // The system's printers as CUPS knows them, and which of them is the default.
 // The page always goes to the default printer; the settings window changes it.
 namespace gravik::printers {
@@ -13,6 +15,9 @@ struct QueueName {
     QByteArray queue, instance;
     static QueueName of(const QString &printer);
 };
+
+// A destination's name as the program shows it.
+QString nameOf(const cups_dest_s &dest);
 
 // The names of the printers (queues, "queue/instance" for instances).
 QStringList names();

@@ -1,17 +1,15 @@
 #include "printing/pageoutput.h"
 
+#include "printing/classjob.h"
 #include "printing/defaultprinter.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QPageSize>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryFile>
 
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace gravik::printing {
 
@@ -29,6 +27,53 @@ bool fail(QString *error, const QString &why)
 constexpr int kMinResolution = 300;
 constexpr int kFallbackResolution = 1200;
 
+constexpr const char *kA4 = "iso_a4_210x297mm";
+
+// CUPS reports lengths in hundredths of a millimetre.
+double hundredthsToPoints(int v) { return v / 100.0 / 25.4 * 72.0; }
+
+struct Dest {
+    cups_dest_t *dest = nullptr;
+    cups_dinfo_t *info = nullptr;
+    ~Dest()
+    {
+        if (info)
+            cupsFreeDestInfo(info);
+        if (dest)
+            cupsFreeDests(1, dest);
+    }
+};
+
+QList<QPageSize> mediaSupported(const Dest &d)
+{
+    QList<QPageSize> sizes;
+    ipp_attribute_t *media = cupsFindDestSupported(CUPS_HTTP_DEFAULT, d.dest, d.info, CUPS_MEDIA);
+    for (int i = 0, n = ippGetCount(media); i < n; ++i)
+        if (const pwg_media_t *m = pwgMediaForPWG(ippGetString(media, i, nullptr)))
+            sizes << QPageSize(QSizeF(m->width / 100.0, m->length / 100.0), QPageSize::Millimeter);
+    return sizes;
+}
+
+int dotsPerInch(ipp_attribute_t *attr, int index)
+{
+    ipp_res_t units = IPP_RES_PER_INCH;
+    int y = 0;
+    const int x = ippGetResolution(attr, index, &y, &units);
+    return units == IPP_RES_PER_CM ? qRound(x * 2.54) : x;
+}
+
+// The driver's default resolution, else its finest.
+int resolutionOf(const Dest &d)
+{
+    if (ipp_attribute_t *def = cupsFindDestDefault(CUPS_HTTP_DEFAULT, d.dest, d.info, "printer-resolution"))
+        return dotsPerInch(def, 0);
+    int best = 0;
+    ipp_attribute_t *offered = cupsFindDestSupported(CUPS_HTTP_DEFAULT, d.dest, d.info, "printer-resolution");
+    for (int i = 0, n = ippGetCount(offered); i < n; ++i)
+        best = std::max(best, dotsPerInch(offered, i));
+    return best;
+}
+
 } // namespace
 
 bool takesA4(const QList<QPageSize> &sizes)
@@ -42,35 +87,44 @@ bool takesA4(const QList<QPageSize> &sizes)
     return false;
 }
 
-std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *error)
+std::optional<page::PageSetup> printerSetup(const QString &printer, QString *error)
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (printer)
-        *printer = info.printerName();
-    if (info.isNull() || info.printerName().isEmpty()) {
-        fail(error, QStringLiteral("в системе нет принтера по умолчанию"));
+    const auto [queue, instance] = printers::QueueName::of(printer);
+    Dest d;
+    d.dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
+                              instance.isEmpty() ? nullptr : instance.constData());
+    if (!d.dest) {
+        fail(error, QStringLiteral("принтер «%1» не найден в системе печати").arg(printer));
         return std::nullopt;
     }
-    if (!takesA4(info.supportedPageSizes())) {
+    d.info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d.dest);
+
+    page::PageSetup setup;
+    // The printer's own unprintable edges for A4: the fields are placed from
+    // the corner of the area it reaches.
+    cups_size_t a4 = {};
+    if (d.info && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, d.dest, d.info, kA4, CUPS_MEDIA_FLAGS_DEFAULT, &a4)) {
+        setup.layout = page::a4Layout(QMarginsF(hundredthsToPoints(a4.left), hundredthsToPoints(a4.top),
+                                                hundredthsToPoints(a4.right), hundredthsToPoints(a4.bottom)));
+    } else if (d.info && !takesA4(mediaSupported(d))) {
         fail(error, QStringLiteral("принтер не печатает на листах A4"));
         return std::nullopt;
     }
-    // The printer's own unprintable edges for A4; Qt's default margins would
-    // move every field.
-    QPrinter device(info, QPrinter::HighResolution);
-    device.setPageSize(QPageSize(QPageSize::A4));
-    QPageLayout reported = device.pageLayout();
-    reported.setUnits(QPageLayout::Point);
-    page::PageSetup setup;
-    setup.layout = page::a4Layout(reported.minimumMargins());
-    // Qt keeps its own high resolution unless the driver offers it; take the
-    // driver's finest then.
-    int dpi = device.resolution();
-    const QList<int> offered = info.supportedResolutions();
-    if (!offered.isEmpty() && !offered.contains(dpi))
-        dpi = *std::max_element(offered.begin(), offered.end());
+    const int dpi = d.info ? resolutionOf(d) : 0;
     setup.resolution = dpi >= kMinResolution ? dpi : kFallbackResolution;
     return setup;
+}
+
+std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *error)
+{
+    const QString name = printers::defaultPrinter();
+    if (printer)
+        *printer = name;
+    if (name.isEmpty()) {
+        fail(error, QStringLiteral("в системе нет принтера по умолчанию"));
+        return std::nullopt;
+    }
+    return printerSetup(name, error);
 }
 
 int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error)
@@ -103,22 +157,8 @@ int submitPdf(const QString &printer, const QString &pdfPath, const QString &tit
 
 Outcome printOnDefaultPrinter(const std::vector<page::FieldContent> &fields, const QString &title)
 {
-    Outcome out;
-    const auto setup = defaultPrinterSetup(&out.printer, &out.error);
-    if (!setup)
-        return out;
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/gravik-page-XXXXXX.pdf"));
-    if (!file.open()) {
-        out.error = QStringLiteral("не удалось создать временный файл %1: %2")
-                        .arg(QDir::toNativeSeparators(file.fileTemplate()), file.errorString());
-        return out;
-    }
-    file.close();
-    if (!page::writePdf(file.fileName(), *setup, fields, &out.error))
-        return out;
-    out.job = submitPdf(out.printer, file.fileName(), title, &out.error);
-    out.ok = out.job != 0;
-    return out;
+    return printPages(QString(), 1, [&](page::PdfFile &pdf, int, QString *error) { return pdf.addPage(fields, error); },
+                      title);
 }
 
 } // namespace gravik::printing

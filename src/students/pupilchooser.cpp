@@ -65,8 +65,7 @@ void PupilChooser::choose(const QString &entry)
     const auto record = pupils::find(sheet(), entry);
     if (!record)
         return;
-    for (size_t i = 0; i < record->size(); ++i)
-        m_main.document().setValue(pupils::CopyBoxes[i], pupils::singleLine((*record)[i]));
+    pupils::applyRecord(*record, [this](const QString &box, const QString &text) { m_main.document().setValue(box, text); });
 }
 
 void PupilChooser::refresh()

@@ -14,6 +14,7 @@
 struct PdfWord {
     QString text;
     double xMin, yMin, xMax, yMax;
+    int page = 0; // 0-based
     double centreX() const { return (xMin + xMax) / 2; }
 };
 
@@ -36,27 +37,30 @@ struct PdfText {
         const QString html = QString::fromUtf8(p.readAllStandardOutput());
         static const QRegularExpression page(
             QString::fromLatin1(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"));
+        static const QRegularExpression word(QString::fromLatin1(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
         for (auto it = page.globalMatch(html); it.hasNext();) {
             const auto m = it.next();
             out.pages.emplace_back(m.captured(1).toDouble(), m.captured(2).toDouble());
-        }
-        static const QRegularExpression word(QString::fromLatin1(
-            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-        for (auto it = word.globalMatch(html); it.hasNext();) {
-            const auto m = it.next();
-            out.words.push_back({QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
-                                 m.captured(1).toDouble(), m.captured(2).toDouble(),
-                                 m.captured(3).toDouble(), m.captured(4).toDouble()});
+            const qsizetype end = html.indexOf(QLatin1String("</page>"), m.capturedEnd());
+            for (auto w = word.globalMatch(html.left(end), m.capturedEnd()); w.hasNext();) {
+                const auto n = w.next();
+                out.words.push_back({QTextDocumentFragment::fromHtml(n.captured(5)).toPlainText(),
+                                     n.captured(1).toDouble(), n.captured(2).toDouble(), n.captured(3).toDouble(),
+                                     n.captured(4).toDouble(), int(out.pages.size()) - 1});
+            }
         }
         return out;
     }
 
-    // The word with this text nearest to x (points), if any.
-    std::optional<PdfWord> find(const QString &text, double nearX = 0) const
+    // The word with this text nearest to x (points), if any; on one page
+    // when page is not -1.
+    std::optional<PdfWord> find(const QString &text, double nearX = 0, int page = -1) const
     {
         std::optional<PdfWord> best;
         for (const PdfWord &w : words)
-            if (w.text == text && (!best || std::abs(w.xMin - nearX) < std::abs(best->xMin - nearX)))
+            if (w.text == text && (page < 0 || w.page == page) &&
+                (!best || std::abs(w.xMin - nearX) < std::abs(best->xMin - nearX)))
                 best = w;
         return best;
     }

@@ -1,4 +1,6 @@
+#include "classrig.h"
 #include "pdfwords.h"
+#include "printing/classjob.h"
 #include "printing/defaultprinter.h"
 #include "printrig.h"
 
@@ -132,6 +134,21 @@ private slots:
         QVERIFY2(options.contains("print-scaling=none"), qPrintable(options.join(' ')));
         QVERIFY2(options.contains("media=A4") || options.contains("media=iso_a4_210x297mm"),
                  qPrintable(options.join(' ')));
+    }
+
+    void aClassIsOneJobOfItsPages()
+    {
+        const Certificate base = classBase();
+        const auto pupils = classOf(3);
+        const printing::Outcome out = printing::printPages({}, 3, pupils::classPages(base, pupils), "Аттестаты: 3");
+        QVERIFY2(out.ok, qPrintable(out.error));
+        QCOMPARE(out.printer, QString("gravik-test"));
+        const QString kept = waitForJob("gravik-test", out.job);
+        QVERIFY2(!kept.isEmpty(), "the job did not reach the queue");
+        QCOMPARE(sidecar(kept, ".title"), QString("Аттестаты: 3"));
+        const QStringList options = sidecar(kept, ".options").split(' ');
+        QVERIFY2(options.contains("print-scaling=none"), qPrintable(options.join(' ')));
+        checkClassPdf(kept, base, pupils);
     }
 
     void aQueueThatRefusesJobsIsReported()

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Captions of the class print, PDF and preview controls. They are not in
+// data/languare.txt (whose 114 lines stay as they are): both languages are here.
+namespace gravik::i18n {
+
+enum class OutputCaption {
+    ClassPrintTip, // the database window's class print button
+    ClassPdfTip,   // the database window's class PDF button
+    PdfTip,        // the print dialog's PDF button
+    PreviewTitle,
+    PageOf,        // "%1" of "%2"
+    Previous,
+    Next,
+    Print,
+    Save,
+    Cancel,
+    Making,        // the progress dialog's text
+};
+
+// The caption for a language code; the Russian one for "Rus" and anything
+// that selects no language.
+QString outputCaption(OutputCaption which, const QString &code);
+
+} // namespace gravik::i18n

@@ -1,0 +1,52 @@
+#include "printdialog/pdfentry.h"
+
+#include "editor/blankard.h"
+#include "language/outputcaptions.h"
+#include "printing/classjob.h"
+#include "printdialog/printdialog.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
+#include "widgets/pagepreview.h"
+
+#include <QDir>
+#include <QPointer>
+
+namespace gravik {
+
+void attachPdfEntry(PrintDialog &dialog, Blankard &main)
+{
+    auto *pdf = new ImageButton(QStringLiteral("Image7"), QStringLiteral("pdf"), &dialog);
+    pdf->placeAt(4080, 1440);
+    using Pic = HoverRule::Picture;
+    new HoverRouter(&dialog, {{"Image7", {{"Image7", Pic::Highlighted}}},
+                              {"Image1", {{"Image7", Pic::Normal}}},
+                              {"Image4", {{"Image7", Pic::Normal}}},
+                              {"Print1", {{"Image7", Pic::Normal}}}});
+    auto caption = [pdf](const QString &code) {
+        pdf->setToolTip(i18n::outputCaption(i18n::OutputCaption::PdfTip, code));
+    };
+    caption(LanguageCode::Russian);
+    QObject::connect(&dialog.languageCode(), &LanguageCode::changed, pdf, [caption](const QString &code) {
+        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
+            caption(code);
+    });
+    QPointer<Blankard> window(&main);
+    QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog, window] {
+        if (!window)
+            return;
+        OutputDialogs &dialogs = OutputDialogs::current();
+        const QString path = dialogs.savePdf(
+            &dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, dialog.languageCode().text()));
+        if (path.isEmpty())
+            return;
+        const Certificate c = window->document().certificate();
+        QString error;
+        if (printing::writePages(path, printing::pdfSetup(), 1,
+                                 [&c](page::PdfFile &f, int, QString *e) { return f.addPage(c, e); }, {}, &error))
+            dialogs.message(&dialog, QStringLiteral("Аттестат сохранён в файл %1.").arg(QDir::toNativeSeparators(path)));
+        else
+            dialogs.message(&dialog, QStringLiteral("Аттестат не сохранён: %1").arg(error));
+    });
+}
+
+} // namespace gravik

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace gravik {
+
+class Blankard;
+class PrintDialog;
+
+// The print dialog's "save as PDF" button: the main window's certificate to a
+// PDF file chosen in a file dialog, as the printer would receive it.
+void attachPdfEntry(PrintDialog &dialog, Blankard &main);
+
+} // namespace gravik

@@ -1,0 +1,65 @@
+#include "printing/classjob.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+namespace gravik::printing {
+
+page::PageSetup pdfSetup()
+{
+    QString name, ignored;
+    return defaultPrinterSetup(&name, &ignored).value_or(page::PageSetup{});
+}
+
+bool writePages(const QString &path, const page::PageSetup &setup, int count, const PageWriter &write,
+                const Progress &progress, QString *error, bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    page::PdfFile pdf;
+    if (!pdf.open(path, setup, error))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (!write(pdf, i, error))
+            return false;
+        if (progress && !progress(i + 1, count)) {
+            if (cancelled)
+                *cancelled = true;
+            return false; // the file is dropped with pdf
+        }
+    }
+    return pdf.commit(error);
+}
+
+Outcome sendPages(const QString &printer, const page::PageSetup &setup, int count, const PageWriter &write,
+                  const QString &title, const Progress &progress, const Sender &send)
+{
+    Outcome out;
+    out.printer = printer;
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/gravik-page-XXXXXX.pdf"));
+    if (!file.open()) {
+        out.error = QStringLiteral("не удалось создать временный файл %1: %2")
+                        .arg(QDir::toNativeSeparators(file.fileTemplate()), file.errorString());
+        return out;
+    }
+    file.close();
+    if (!writePages(file.fileName(), setup, count, write, progress, &out.error, &out.cancelled))
+        return out;
+    out.pages = count;
+    out.job = send ? send(printer, file.fileName(), title, &out.error)
+                   : submitPdf(printer, file.fileName(), title, &out.error);
+    out.ok = out.job != 0;
+    return out;
+}
+
+Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,
+                   const Progress &progress, const Sender &send)
+{
+    Outcome out;
+    out.printer = printer;
+    const auto setup = printer.isEmpty() ? defaultPrinterSetup(&out.printer, &out.error)
+                                         : printerSetup(printer, &out.error);
+    return setup ? sendPages(out.printer, *setup, count, write, title, progress, send) : out;
+}
+
+} // namespace gravik::printing

@@ -1,0 +1,148 @@
+#include "students/classprint.h"
+
+#include "database/workbookmodel.h"
+#include "editor/blankard.h"
+#include "language/outputcaptions.h"
+#include "students/bazawindow.h"
+#include "students/spreadsheetview.h"
+#include "widgets/hoverrouter.h"
+#include "widgets/imagebutton.h"
+#include "widgets/pagepreview.h"
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QProgressDialog>
+
+#include <set>
+
+namespace gravik {
+
+using i18n::OutputCaption;
+using i18n::outputCaption;
+
+QString certificatesText(int n, bool *singular)
+{
+    const int tens = n % 100, units = n % 10;
+    const bool one = units == 1 && tens != 11;
+    if (singular)
+        *singular = one;
+    const char *word = one ? "аттестат"
+                       : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? "аттестата"
+                                                                              : "аттестатов";
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
+
+ClassPrint::ClassPrint(BazaWindow &baza, Blankard &main) : QObject(&baza), m_baza(baza), m_main(main)
+{
+    // Beside Save and Import.
+    m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
+    m_print->placeAt(1440, 120);
+    m_pdf = new ImageButton(QStringLiteral("Image8"), QStringLiteral("pdf"), &baza);
+    m_pdf->placeAt(2040, 120);
+    connect(m_print, &ImageButton::clicked, this, &ClassPrint::printClass);
+    connect(m_pdf, &ImageButton::clicked, this, &ClassPrint::saveClass);
+    using Pic = HoverRule::Picture;
+    const std::vector<std::pair<QString, Pic>> neither = {{"Image7", Pic::Normal}, {"Image8", Pic::Normal}};
+    new HoverRouter(&baza, {{"Image7", {{"Image7", Pic::Highlighted}, {"Image8", Pic::Normal}}},
+                            {"Image8", {{"Image7", Pic::Normal}, {"Image8", Pic::Highlighted}}},
+                            {"Image1", neither}, {"Image2", neither}, {"Baza", neither}});
+    applyLanguage(LanguageCode::Russian);
+    connect(&baza.languageCode(), &LanguageCode::changed, this, [this](const QString &code) {
+        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
+            applyLanguage(code);
+    });
+}
+
+ClassPrint *ClassPrint::attach(BazaWindow &baza, Blankard &main)
+{
+    return new ClassPrint(baza, main);
+}
+
+void ClassPrint::applyLanguage(const QString &code)
+{
+    m_print->setToolTip(outputCaption(OutputCaption::ClassPrintTip, code));
+    m_pdf->setToolTip(outputCaption(OutputCaption::ClassPdfTip, code));
+}
+
+std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
+{
+    const Worksheet &sheet = m_baza.model()->activeSheet();
+    std::set<int> rows; // whole rows the operator selected, by their headers
+    if (const QItemSelectionModel *s = m_baza.spreadsheet()->selectionModel())
+        for (const QModelIndex &i : s->selectedRows())
+            rows.insert(i.row() + 1);
+    if (rows.empty())
+        return pupils::listedPupils(sheet);
+    std::vector<pupils::StudentRecord> out;
+    for (int row : rows)
+        for (auto &r : pupils::rowRange(sheet, row, row))
+            out.push_back(std::move(r));
+    return out;
+}
+
+bool ClassPrint::run(bool toPdf)
+{
+    OutputDialogs &dialogs = OutputDialogs::current();
+    const QString code = m_baza.languageCode().text();
+    const auto records = classPupils();
+    if (records.empty()) {
+        dialogs.message(&m_baza, QStringLiteral("В базе нет учеников: печатать нечего."));
+        return false;
+    }
+    // A copy: the main window keeps what the operator typed.
+    const Certificate base = m_main.document().certificate();
+    const int count = int(records.size());
+    PagePreview preview(
+        count,
+        [&](int i) {
+            Certificate c = base;
+            pupils::applyRecord(c, records[size_t(i)]);
+            return c;
+        },
+        outputCaption(toPdf ? OutputCaption::Save : OutputCaption::Print, code), code, &m_baza);
+    if (!dialogs.preview(preview))
+        return false;
+    QString path;
+    if (toPdf && (path = dialogs.savePdf(&m_baza, outputCaption(OutputCaption::ClassPdfTip, code))).isEmpty())
+        return false;
+
+    QProgressDialog progress(outputCaption(OutputCaption::Making, code), outputCaption(OutputCaption::Cancel, code), 0,
+                             count, &m_baza);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const printing::Progress told = [&](int made, int) {
+        progress.setValue(made);
+        emit pageMade(made, &progress);
+        return !progress.wasCanceled();
+    };
+    const auto write = pupils::classPages(base, records);
+    bool one = false;
+    const QString what = certificatesText(count, &one);
+    if (toPdf) {
+        QString error;
+        bool cancelled = false;
+        if (printing::writePages(path, printing::pdfSetup(), count, write, told, &error, &cancelled))
+            dialogs.message(&m_baza, QStringLiteral("%1 %2 в файл %3.")
+                                         .arg(what, one ? QStringLiteral("сохранён") : QStringLiteral("сохранены"),
+                                              QDir::toNativeSeparators(path)));
+        else if (!cancelled)
+            dialogs.message(&m_baza, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
+        return !cancelled;
+    }
+    const printing::Outcome out = dialogs.print(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
+    if (out.ok)
+        dialogs.message(&m_baza, QStringLiteral("%1 %2 на принтер «%3».")
+                                     .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
+                                          out.printer));
+    else if (!out.cancelled)
+        dialogs.message(&m_baza, out.printer.isEmpty()
+                                     ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)
+                                     : QStringLiteral("Аттестаты не напечатаны на принтере «%1»: %2")
+                                           .arg(out.printer, out.error));
+    return !out.cancelled;
+}
+
+void ClassPrint::printClass() { run(false); }
+void ClassPrint::saveClass() { run(true); }
+
+} // namespace gravik

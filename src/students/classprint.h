@@ -1,0 +1,51 @@
+#pragma once
+
+#include "database/pupils.h"
+
+#include <QObject>
+
+#include <vector>
+
+class QProgressDialog;
+
+namespace gravik {
+
+class BazaWindow;
+class Blankard;
+class ImageButton;
+
+// The database window's class print and class PDF buttons: the current
+// certificate once for each pupil (the selected grid rows, or every pupil
+// the chooser lists), previewed, then one print job or one PDF. The main
+// window's boxes are not touched.
+class ClassPrint : public QObject
+{
+    Q_OBJECT
+public:
+    static ClassPrint *attach(BazaWindow &baza, Blankard &main);
+
+    // The pupils a class print takes now.
+    std::vector<pupils::StudentRecord> classPupils() const;
+
+    void printClass();
+    void saveClass();
+
+signals:
+    // After each page is drawn (tests cancel in the middle).
+    void pageMade(int made, QProgressDialog *progress);
+
+private:
+    ClassPrint(BazaWindow &baza, Blankard &main);
+    void applyLanguage(const QString &code);
+    // Preview, then progress; false when the operator stopped before the end.
+    bool run(bool toPdf);
+
+    BazaWindow &m_baza;
+    Blankard &m_main;
+    ImageButton *m_print, *m_pdf;
+};
+
+// "3 аттестата" and so on, and whether the verb after it is singular.
+QString certificatesText(int n, bool *singular = nullptr);
+
+} // namespace gravik

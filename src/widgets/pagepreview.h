@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/certificate.h"
+#include "printing/classjob.h"
+
+#include <QDialog>
+#include <QImage>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace gravik {
+
+// The pages of a class as they will come out, one at a time, drawn by the
+// page renderer; the operator pages through them and goes on or cancels.
+class PagePreview : public QDialog
+{
+    Q_OBJECT
+public:
+    using PageSource = std::function<Certificate(int index)>;
+
+    // accept: the caption of the button that goes on (print or save).
+    PagePreview(int count, PageSource page, const QString &accept, const QString &languageCode,
+                QWidget *parent = nullptr);
+
+    int page() const { return m_page; }
+    int count() const { return m_count; }
+    void showPage(int index);
+    QLabel *counter() const { return m_counter; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    QRect sheetRect() const;
+
+    int m_count;
+    PageSource m_source;
+    QString m_code;
+    int m_page = 0;
+    QImage m_image; // the page shown
+    QLabel *m_counter;
+    QPushButton *m_previous, *m_next;
+};
+
+// The dialogs, the printer and the messages of the PDF and class controls;
+// tests put their own in.
+struct OutputDialogs {
+    // The PDF file to write, with a .pdf filter; empty when none was chosen.
+    std::function<QString(QWidget *parent, const QString &caption)> savePdf;
+    // Shows the preview; whether to go on.
+    std::function<bool(PagePreview &preview)> preview;
+    // A message to the operator.
+    std::function<void(QWidget *parent, const QString &text)> message;
+    // Sends the pages to the default printer as one job.
+    std::function<printing::Outcome(int count, const printing::PageWriter &write, const QString &title,
+                                    const printing::Progress &progress)>
+        print;
+
+    static OutputDialogs standard();
+    static OutputDialogs &current();
+};
+
+} // namespace gravik

@@ -1,0 +1,171 @@
+#include "printing/classrig.h"
+
+#include "core/cp1251.h"
+#include "support/programfolder.h"
+
+#include <QDirIterator>
+#include <QProcess>
+
+using namespace gravik;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+// gravik-print as an operator runs it: no display, no print server.
+Run gravikPrint(const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("CUPS_SERVER", "/nonexistent/cups.sock");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(GRAVIK_PRINT_EXE), args);
+    p.waitForFinished(60000);
+    Run r{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+    return r;
+}
+
+// Every file of a folder with its size and time.
+QStringList snapshot(const QString &dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        out << f.filePath() + ' ' + QString::number(f.size()) + ' ' + f.lastModified().toString(Qt::ISODateWithMs);
+    }
+    out.sort();
+    return out;
+}
+
+int stateLine(const char *box) { return int(stateFileBoxes().indexOf(QString::fromLatin1(box))) + 1; }
+
+} // namespace
+
+class GravikPrintTest : public QObject
+{
+    Q_OBJECT
+    ProgramFolder folder;
+    QTemporaryDir out;
+    std::vector<pupils::StudentRecord> rows = classOf(4);
+    Certificate base;
+    QStringList before;
+
+    QStringList dirArgs(QStringList more) const { return QStringList{"--dir", folder.path()} + more; }
+
+private slots:
+    void initTestCase()
+    {
+        rows[3] = rows[1];
+        rows[3][8] = "Ж-999"; // row 6 repeats row 4's name: the lower row wins
+        folder.write("Baza.xml", databaseOf(rows));
+        folder.setLine("1.txt", stateLine("Text5"), cp1251::encode(u"Директорова"));
+        folder.setLine("1.txt", stateLine("Text1"), cp1251::encode(u"Хранимов"));
+        StateFile::Error error;
+        base = Certificate::fromState(*StateFile::load(folder.file("1.txt"), &error));
+        before = snapshot(folder.path());
+    }
+    void cleanupTestCase() { QCOMPARE(snapshot(folder.path()), before); } // nothing written in DIR
+
+    void helpAndVersion()
+    {
+        const Run help = gravikPrint({"--help"});
+        QCOMPARE(help.code, 0);
+        for (const char *o : {"--dir <DIR>", "--pupil <ENTRY>", "--all", "--rows <FIRST-LAST>", "--pdf <FILE>",
+                              "--printer <QUEUE>", "--help", "--version"})
+            QVERIFY2(help.out.contains(o), o);
+        const Run version = gravikPrint({"--version"});
+        QCOMPARE(version.code, 0);
+        QCOMPARE(version.out.trimmed(), QString("gravik-print 1.3.1"));
+    }
+
+    void pagesToAPdf_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QList<int>>("pupils"); // rows' indexes; -1: the certificate of 1.txt
+        QTest::newRow("1.txt") << QStringList{} << QList<int>{-1};
+        QTest::newRow("pupil") << QStringList{"--pupil", "Ученик3 Имя3 Отч3"} << QList<int>{2};
+        QTest::newRow("last match") << QStringList{"--pupil", "Ученик2 Имя2 Отч2"} << QList<int>{3};
+        QTest::newRow("all") << QStringList{"--all"} << QList<int>{0, 3, 2, 3};
+        QTest::newRow("rows") << QStringList{"--rows", "4-5"} << QList<int>{1, 2};
+    }
+    void pagesToAPdf()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QList<int>, pupils);
+        const QString pdf = out.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".pdf");
+        const Run r = gravikPrint(dirArgs(args + QStringList{"--pdf", pdf}));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("Страниц: %1, файл %2\n").arg(pupils.size()).arg(pdf));
+        std::vector<pupils::StudentRecord> expected;
+        for (int i : pupils)
+            expected.push_back(i < 0 ? pupils::recordOf(base) : rows[size_t(i)]);
+        if (pupils == QList<int>{-1})
+            QCOMPARE(expected[0][0], QString("Хранимов"));
+        checkClassPdf(pdf, base, expected);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QString pdf = out.filePath("never.pdf");
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "неизвестный параметр «--bogus»";
+        QTest::newRow("no value") << QStringList{"--pdf"} << 2 << "у параметра «--pdf» нет значения";
+        QTest::newRow("two pupil options") << QStringList{"--all", "--rows", "3-4", "--pdf", pdf} << 2
+                                           << "только одно из --pupil, --all, --rows";
+        QTest::newRow("two outputs") << QStringList{"--pdf", pdf, "--printer", "q"} << 2
+                                     << "только одно из --pdf, --printer";
+        QTest::newRow("header rows") << QStringList{"--rows", "1-4", "--pdf", pdf} << 2 << "--rows 1-4:";
+        QTest::newRow("extra argument") << QStringList{"class", "--pdf", pdf} << 2 << "лишний аргумент «class»";
+        QTest::newRow("unknown pupil") << QStringList{"--pupil", "Ученик2 Имя2", "--pdf", pdf} << 2
+                                       << "ученика «Ученик2 Имя2» нет в " + folder.file("Baza.xml");
+        QTest::newRow("pdf not written") << QStringList{"--pdf", "/nonexistent/dir/x.pdf"} << 3
+                                         << "Не удалось записать файл /nonexistent/dir/x.pdf";
+        QTest::newRow("no default printer") << QStringList{} << 3
+                                            << "страницы не напечатаны: в системе нет принтера по умолчанию";
+        QTest::newRow("unknown printer") << QStringList{"--printer", "nowhere"} << 3
+                                         << "не напечатаны на принтере «nowhere»: принтер «nowhere» не найден";
+    }
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const Run r = gravikPrint(dirArgs(args));
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.startsWith("gravik-print: ") || r.err.contains("\ngravik-print: "), qPrintable(r.err));
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(!QFile::exists(out.filePath("never.pdf")));
+    }
+
+    void badFiles()
+    {
+        const QString pdf = out.filePath("never.pdf");
+        QTemporaryDir empty;
+        Run r = gravikPrint({"--dir", empty.path(), "--pdf", pdf});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(empty.filePath("1.txt")), qPrintable(r.err));
+
+        ProgramFolder broken;
+        broken.write("Baza.xml", "<?xml version=\"1.0\"?>\n<Workbook>\n<Row>\n</Workbook>\n");
+        r = gravikPrint({"--dir", broken.path(), "--all", "--pdf", pdf});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("Файл " + broken.file("Baza.xml") + ", строка 4"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).filter("never"), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(GravikPrintTest)
+#include "test_gravikprint.moc"

@@ -1,0 +1,189 @@
+#include "dialogfakes.h"
+#include "printing/classrig.h"
+#include "support/mainwindow.h"
+#include "support/programfolder.h"
+
+#include "app/windows.h"
+#include "printdialog/printdialog.h"
+#include "students/classprint.h"
+#include "students/spreadsheetview.h"
+#include "widgets/imagebutton.h"
+#include "widgets/pagepreview.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace gravik;
+
+namespace {
+
+void click(QWidget *w, Qt::KeyboardModifiers mods = {}, QPoint at = {})
+{
+    QTest::mouseClick(w, Qt::LeftButton, mods, at.isNull() ? w->rect().center() : at);
+}
+
+// The program's windows over a class of four, the operator's dialogs stood in for.
+struct Rig {
+    ProgramFolder folder;
+    DialogFakes bazaDialogs;
+    StudentDatabase db;
+    WindowRegistry registry;
+    TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
+    QTemporaryDir out;
+    QStringList messages, pagesSeen;
+    QString pdf;
+    std::vector<pupils::StudentRecord> rows = classOf(4);
+
+    Rig()
+    {
+        folder.write("Baza.xml", databaseOf(rows));
+        registerWindows(registry, main, db);
+        QString error;
+        if (!main.startUp(&error))
+            qWarning("%s", qPrintable(error));
+        main.box("Text5")->setText("Директорова");
+        main.box("Text1")->setText("Набранный"); // the operator's own, after the first pupil
+        OutputDialogs &d = OutputDialogs::current();
+        d.message = [this](QWidget *, const QString &text) { messages << text; };
+        d.savePdf = [this](QWidget *, const QString &) { return pdf; };
+        // The real preview, paged through to the end, then accepted.
+        d.preview = [this](PagePreview &p) {
+            QTimer::singleShot(0, &p, [this, &p] {
+                pagesSeen << p.counter()->text();
+                while (p.findChild<QPushButton *>("next")->isEnabled()) {
+                    click(p.findChild<QPushButton *>("next"));
+                    pagesSeen << p.counter()->text();
+                }
+                click(p.findChild<QPushButton *>("accept"));
+            });
+            return p.exec() == QDialog::Accepted;
+        };
+    }
+    ~Rig()
+    {
+        registry.destroyAll();
+        OutputDialogs::current() = OutputDialogs::standard();
+    }
+    BazaWindow *baza() { return static_cast<BazaWindow *>(registry.show(WindowKind::Baza)); }
+    ImageButton *bazaButton(const char *name) { return baza()->findChild<ImageButton *>(name); }
+    QString tip(const char *button) { return bazaButton(button)->toolTip(); }
+    QStringList values() const
+    {
+        QStringList v;
+        for (const QString &box : stateFileBoxes())
+            v << main.document().value(box);
+        return v;
+    }
+    // Clicks the header of grid row n (1-based).
+    void selectRow(int n, Qt::KeyboardModifiers mods = {})
+    {
+        QHeaderView *h = baza()->spreadsheet()->verticalHeader();
+        click(h->viewport(), mods, QPoint(h->width() / 2, h->sectionViewportPosition(n - 1) + h->sectionSize(n - 1) / 2));
+    }
+};
+
+} // namespace
+
+class ClassPrintTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void theListedClassToOnePdf()
+    {
+        Rig rig;
+        const QStringList before = rig.values();
+        const Certificate base = rig.main.document().certificate();
+        rig.pdf = rig.out.filePath("class.pdf");
+        click(rig.bazaButton("Image8"));
+        QCOMPARE(rig.pagesSeen, QStringList({"Страница 1 из 4", "Страница 2 из 4", "Страница 3 из 4", "Страница 4 из 4"}));
+        QCOMPARE(rig.messages, QStringList({"4 аттестата сохранены в файл " + rig.pdf + "."}));
+        checkClassPdf(rig.pdf, base, rig.rows);
+        QCOMPARE(rig.values(), before); // the operator's boxes as they were
+        QCOMPARE(rig.main.box("Text1")->text(), QString("Набранный"));
+    }
+
+    void selectedRowsOnly()
+    {
+        Rig rig;
+        const Certificate base = rig.main.document().certificate();
+        rig.pdf = rig.out.filePath("rows.pdf");
+        rig.selectRow(4);
+        rig.selectRow(6, Qt::ControlModifier);
+        click(rig.bazaButton("Image8"));
+        QCOMPARE(rig.messages, QStringList({"2 аттестата сохранены в файл " + rig.pdf + "."}));
+        checkClassPdf(rig.pdf, base, {rig.rows[1], rig.rows[3]});
+    }
+
+    void oneJobForTheClassAndCancelSendsNothing()
+    {
+        Rig rig;
+        std::vector<QString> sent;
+        OutputDialogs::current().print = [&](int count, const printing::PageWriter &write, const QString &title,
+                                             const printing::Progress &progress) {
+            return printing::sendPages("test", page::PageSetup{}, count, write, title, progress,
+                                       [&](const QString &, const QString &path, const QString &t, QString *) {
+                                           QFile::copy(path, rig.out.filePath("job.pdf"));
+                                           sent.push_back(t);
+                                           return 41;
+                                       });
+        };
+        ClassPrint *classPrint = rig.baza()->findChild<ClassPrint *>();
+        QVERIFY(classPrint);
+        QMetaObject::Connection cancelAtTwo =
+            connect(classPrint, &ClassPrint::pageMade, this, [](int made, QProgressDialog *progress) {
+                QVERIFY(progress->isVisible());
+                if (made == 2)
+                    click(progress->findChild<QPushButton *>());
+            });
+        click(rig.bazaButton("Image7"));
+        QVERIFY(sent.empty());
+        QVERIFY(rig.messages.isEmpty());
+
+        disconnect(cancelAtTwo);
+        const Certificate base = rig.main.document().certificate();
+        click(rig.bazaButton("Image7"));
+        QCOMPARE(sent, std::vector<QString>({"Аттестаты: 4 аттестата"}));
+        QCOMPARE(rig.messages, QStringList({"4 аттестата отправлены на принтер «test»."}));
+        checkClassPdf(rig.out.filePath("job.pdf"), base, rig.rows);
+    }
+
+    void theCurrentCertificateFromThePrintDialog()
+    {
+        Rig rig;
+        rig.pdf = rig.out.filePath("one.pdf");
+        click(rig.main.button("Image5"));
+        auto *dialog = rig.registry.existing<PrintDialog>(WindowKind::Print);
+        QVERIFY(dialog && dialog->isVisible());
+        click(dialog->findChild<ImageButton *>("Image7"));
+        QCOMPARE(rig.messages, QStringList({"Аттестат сохранён в файл " + rig.pdf + "."}));
+        const Certificate c = rig.main.document().certificate();
+        checkClassPdf(rig.pdf, c, {pupils::recordOf(c)});
+    }
+
+    void captionsFollowTheLanguage()
+    {
+        Rig rig;
+        click(rig.main.button("Image5"));
+        auto *dialog = rig.registry.existing<PrintDialog>(WindowKind::Print);
+        QWidget *pdf = dialog->findChild<ImageButton *>("Image7");
+        QVERIFY2(rig.tip("Image7").startsWith("Напечатать аттестаты класса"), qPrintable(rig.tip("Image7")));
+        rig.baza()->languageCode().setText("Kaz");
+        dialog->languageCode().setText("Kaz");
+        QVERIFY2(rig.tip("Image7").startsWith("Сынып аттестаттарын бір тапсырмам"), qPrintable(rig.tip("Image7")));
+        QVERIFY2(rig.tip("Image8").startsWith("Сынып аттестаттарын PDF-ке"), qPrintable(rig.tip("Image8")));
+        QCOMPARE(pdf->toolTip(), QString("Аттестатты PDF-ке сақтау"));
+        rig.baza()->languageCode().setText("Eng"); // no language: as they were
+        QVERIFY2(rig.tip("Image8").startsWith("Сынып аттестаттарын PDF-ке"), qPrintable(rig.tip("Image8")));
+        rig.baza()->languageCode().setText("Rus");
+        dialog->languageCode().setText("Rus");
+        QVERIFY2(rig.tip("Image8").startsWith("Сохранить аттестаты класса"), qPrintable(rig.tip("Image8")));
+        QCOMPARE(pdf->toolTip(), QString("Сохранить аттестат в PDF"));
+    }
+};
+
+QTEST_MAIN(ClassPrintTest)
+#include "test_classprint.moc"
