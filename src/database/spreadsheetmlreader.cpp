@@ -184,24 +184,25 @@ ParseFailure failure(const pugi::xml_node &n, const QString &message)
     return ParseFailure{message, n.offset_debug()};
 }
 
-int positiveInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, const char *what)
+// A whole-number attribute from min to max; anything else is refused, naming it.
+int intIn(const pugi::xml_node &n, const pugi::xml_attribute &a, int min, int max, const char *what)
 {
     bool ok = false;
     const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
-    if (!ok || v < 1 || v > max)
-        throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 1 до %3")
-                             .arg(QString::fromUtf8(what), str(a)).arg(max));
+    if (!ok || v < min || v > max)
+        throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от %3 до %4")
+                             .arg(QString::fromUtf8(what), str(a)).arg(min).arg(max));
     return int(v);
+}
+
+int positiveInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, const char *what)
+{
+    return intIn(n, a, 1, max, what);
 }
 
 int nonNegativeInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, const char *what)
 {
-    bool ok = false;
-    const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
-    if (!ok || v < 0 || v > max)
-        throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от 0 до %3")
-                             .arg(QString::fromUtf8(what), str(a)).arg(max));
-    return int(v);
+    return intIn(n, a, 0, max, what);
 }
 
 double points(const pugi::xml_attribute &a)
