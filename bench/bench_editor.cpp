@@ -1,6 +1,6 @@
 // Start-up, state file, font list rebuild and one positioning step.
 #include "core/statefile.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
 

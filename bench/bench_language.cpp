@@ -2,7 +2,7 @@
 // the translation editor, and a language switch reaching every window.
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "language/languagecode.h"
 #include "widgets/notices.h"
 #include "i18n/translationeditor.h"

@@ -8,8 +8,8 @@
 // each in a fresh process.
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
-#include "editor/blankard.h"
-#include "students/bazawindow.h"
+#include "editor/certificatewindow.h"
+#include "students/studentdatabasewindow.h"
 #include "students/pupilchooser.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
@@ -133,10 +133,10 @@ void fillPupilList(benchmark::State &state)
 {
     Sample &s = sampleFolder();
     programdir::setPath(s.folder.path());
-    BazaWindow::dialogs().message = [](QWidget *, const QString &, const QString &) {};
+    StudentDatabaseWindow::dialogs().message = [](QWidget *, const QString &, const QString &) {};
     StudentDatabase db;
     TestMainWindow main;
-    Blankard::StartupSteps steps;
+    CertificateWindow::StartupSteps steps;
     PupilChooser *chooser = PupilChooser::attach(main, db, steps);
     db.use();
     for (auto _ : state)
@@ -163,7 +163,7 @@ void createDatabaseWindow(benchmark::State &state)
     programdir::setPath(sampleFolder().folder.path());
     for (auto _ : state) {
         StudentDatabase db;
-        auto *w = new BazaWindow(db);
+        auto *w = new StudentDatabaseWindow(db);
         w->creationStep();
         state.PauseTiming();
         delete w;

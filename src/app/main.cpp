@@ -5,7 +5,7 @@
 #include "core/cp1251.h"
 #include "core/programdir.h"
 #include "database/database.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
 
     // Until the main window is up, a termination request just ends the program
     // (unsaved: nothing has been loaded yet); afterwards it is a shut-down.
-    QPointer<gravik::Blankard> started;
+    QPointer<gravik::CertificateWindow> started;
     watchTerminationSignals(&app, [&started] {
         if (started)
             started->shutDown();
@@ -88,7 +88,7 @@ int main(int argc, char *argv[])
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase database;
-    gravik::Blankard main(certificate);
+    gravik::CertificateWindow main(certificate);
     gravik::registerWindows(registry, main, database);
 
     QString error;

@@ -1,29 +1,29 @@
 #include "app/windows.h"
 
 #include "database/database.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "i18n/interfacelanguage.h"
 #include "printdialog/pdfentry.h"
 #include "printdialog/printdialog.h"
 #include "settings/settingswindow.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "students/classprint.h"
 #include "students/students.h"
 #include "widgets/windowregistry.h"
 
 namespace gravik {
 
-void registerWindows(WindowRegistry &registry, Blankard &main, StudentDatabase &db)
+void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db)
 {
     registry.setMainWindow(&main);
-    Blankard::StartupSteps steps;
+    CertificateWindow::StartupSteps steps;
     registerLanguage(registry, main, db, steps);
     registerSettings(registry);
     registerPrintDialog(registry, main);
     registerStudents(registry, main, db, steps);
     // Class print and PDF: controls of their own on the database window and the print dialog.
     QObject::connect(&registry, &WindowRegistry::registered, &main, [&main](WindowKind kind, QWidget *w) {
-        if (auto *baza = kind == WindowKind::Baza ? qobject_cast<BazaWindow *>(w) : nullptr)
+        if (auto *baza = kind == WindowKind::Baza ? qobject_cast<StudentDatabaseWindow *>(w) : nullptr)
             ClassPrint::attach(*baza, main);
         if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr)
             attachPdfEntry(*print, main);

@@ -1,12 +1,12 @@
 #pragma once
 
 namespace gravik {
-class Blankard;
+class CertificateWindow;
 class StudentDatabase;
 class WindowRegistry;
 
 // Tells the registry how to build each secondary window and wires the main
 // window to the subsystems, one call a subsystem.
-void registerWindows(WindowRegistry &registry, Blankard &main, StudentDatabase &db);
+void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db);
 
 } // namespace gravik

@@ -116,8 +116,8 @@ TranslationTable InterfaceLanguage::readStoredTable()
     return t;
 }
 
-InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, StudentDatabase &db,
-                                    Blankard::StartupSteps &steps)
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db,
+                                    CertificateWindow::StartupSteps &steps)
 {
     auto *language = new InterfaceLanguage(registry, &registry);
     language->watch(&main, &main.languageCode());

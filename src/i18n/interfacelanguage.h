@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "i18n/languageapplier.h"
 #include "language/languagestrings.h"
 #include "widgets/windowregistry.h"
@@ -70,7 +70,7 @@ private:
 
 // The interface language's part of the program: the translation editor, the
 // language of every window, and the main window's start-up step reading it.
-InterfaceLanguage *registerLanguage(WindowRegistry &registry, Blankard &main, StudentDatabase &db,
-                                    Blankard::StartupSteps &steps);
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db,
+                                    CertificateWindow::StartupSteps &steps);
 
 } // namespace gravik

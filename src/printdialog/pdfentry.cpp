@@ -1,6 +1,6 @@
 #include "printdialog/pdfentry.h"
 
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
 #include "printing/classjob.h"
 #include "printdialog/printdialog.h"
@@ -13,7 +13,7 @@
 
 namespace gravik {
 
-void attachPdfEntry(PrintDialog &dialog, Blankard &main)
+void attachPdfEntry(PrintDialog &dialog, CertificateWindow &main)
 {
     auto *pdf = new ImageButton(QStringLiteral("Image7"), QStringLiteral("pdf"), &dialog);
     pdf->placeAt(4080, 1440);
@@ -30,7 +30,7 @@ void attachPdfEntry(PrintDialog &dialog, Blankard &main)
         if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
             caption(code);
     });
-    QPointer<Blankard> window(&main);
+    QPointer<CertificateWindow> window(&main);
     QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog, window] {
         if (!window)
             return;

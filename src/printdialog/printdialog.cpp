@@ -4,7 +4,7 @@
 #include "widgets/windowregistry.h"
 #include "language/languagefile.h"
 #include "core/twips.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 
@@ -55,7 +55,7 @@ HoverTable printHoverTable()
 
 } // namespace
 
-PrintDialog::PrintDialog(Blankard &main, PagePrinter printer)
+PrintDialog::PrintDialog(CertificateWindow &main, PagePrinter printer)
     : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(&main),
       m_printer(printer ? std::move(printer) : PagePrinter(printing::printOnDefaultPrinter))
 {
@@ -154,7 +154,7 @@ void PrintDialog::reportFailure(const printing::Outcome &outcome)
     box->open();
 }
 
-void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer)
+void registerPrintDialog(WindowRegistry &registry, CertificateWindow &main, PrintDialog::PagePrinter printer)
 {
     registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
     // Runs before the button's own connection (made later by setRegistry) shows

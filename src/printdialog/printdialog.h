@@ -12,7 +12,7 @@ class QLabel;
 
 namespace gravik {
 
-class Blankard;
+class CertificateWindow;
 class ImageButton;
 class WindowRegistry;
 
@@ -27,7 +27,7 @@ public:
     using PagePrinter =
         std::function<printing::Outcome(const std::vector<page::FieldContent> &, const QString &title)>;
 
-    explicit PrintDialog(Blankard &main, PagePrinter printer = {});
+    explicit PrintDialog(CertificateWindow &main, PagePrinter printer = {});
 
     // Creation step: line 1 of data/lang.txt into the language code.
     void creationStep();
@@ -56,7 +56,7 @@ public:
 private:
     void reportFailure(const printing::Outcome &outcome);
 
-    QPointer<Blankard> m_main;
+    QPointer<CertificateWindow> m_main;
     PagePrinter m_printer;
     LanguageCode m_language{this};
     QLabel *m_name = nullptr;
@@ -66,7 +66,7 @@ private:
 
 // Registers the dialog with the registry and fills it on every click of the
 // main window's print button, before the button shows it. Call before
-// Blankard::setRegistry, whose own connection shows the window.
-void registerPrintDialog(WindowRegistry &registry, Blankard &main, PrintDialog::PagePrinter printer = {});
+// CertificateWindow::setRegistry, whose own connection shows the window.
+void registerPrintDialog(WindowRegistry &registry, CertificateWindow &main, PrintDialog::PagePrinter printer = {});
 
 } // namespace gravik

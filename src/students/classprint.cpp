@@ -1,9 +1,9 @@
 #include "students/classprint.h"
 
 #include "database/workbookmodel.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "students/spreadsheetview.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
@@ -32,7 +32,7 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(BazaWindow &baza, Blankard &main) : QObject(&baza), m_baza(baza), m_main(main)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main) : QObject(&baza), m_window(baza), m_main(main)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -53,7 +53,7 @@ ClassPrint::ClassPrint(BazaWindow &baza, Blankard &main) : QObject(&baza), m_baz
     });
 }
 
-ClassPrint *ClassPrint::attach(BazaWindow &baza, Blankard &main)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main)
 {
     return new ClassPrint(baza, main);
 }
@@ -66,9 +66,9 @@ void ClassPrint::applyLanguage(const QString &code)
 
 std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 {
-    const Worksheet &sheet = m_baza.model()->activeSheet();
+    const Worksheet &sheet = m_window.model()->activeSheet();
     std::set<int> rows; // whole rows the operator selected, by their headers
-    if (const QItemSelectionModel *s = m_baza.spreadsheet()->selectionModel())
+    if (const QItemSelectionModel *s = m_window.spreadsheet()->selectionModel())
         for (const QModelIndex &i : s->selectedRows())
             rows.insert(i.row() + 1);
     if (rows.empty())
@@ -83,10 +83,10 @@ std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 bool ClassPrint::run(bool toPdf)
 {
     OutputDialogs &dialogs = OutputDialogs::current();
-    const QString code = m_baza.languageCode().text();
+    const QString code = m_window.languageCode().text();
     const auto records = classPupils();
     if (records.empty()) {
-        dialogs.message(&m_baza, QStringLiteral("В базе нет учеников: печатать нечего."));
+        dialogs.message(&m_window, QStringLiteral("В базе нет учеников: печатать нечего."));
         return false;
     }
     // A copy: the main window keeps what the operator typed.
@@ -99,15 +99,15 @@ bool ClassPrint::run(bool toPdf)
             pupils::applyRecord(c, records[size_t(i)]);
             return c;
         },
-        outputCaption(toPdf ? OutputCaption::Save : OutputCaption::Print, code), code, &m_baza);
+        outputCaption(toPdf ? OutputCaption::Save : OutputCaption::Print, code), code, &m_window);
     if (!dialogs.preview(preview))
         return false;
     QString path;
-    if (toPdf && (path = dialogs.savePdf(&m_baza, outputCaption(OutputCaption::ClassPdfTip, code))).isEmpty())
+    if (toPdf && (path = dialogs.savePdf(&m_window, outputCaption(OutputCaption::ClassPdfTip, code))).isEmpty())
         return false;
 
     QProgressDialog progress(outputCaption(OutputCaption::Making, code), outputCaption(OutputCaption::Cancel, code), 0,
-                             count, &m_baza);
+                             count, &m_window);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     const printing::Progress told = [&](int made, int) {
@@ -122,20 +122,20 @@ bool ClassPrint::run(bool toPdf)
         QString error;
         bool cancelled = false;
         if (printing::writePages(path, printing::pdfSetup(), count, write, told, &error, &cancelled))
-            dialogs.message(&m_baza, QStringLiteral("%1 %2 в файл %3.")
+            dialogs.message(&m_window, QStringLiteral("%1 %2 в файл %3.")
                                          .arg(what, one ? QStringLiteral("сохранён") : QStringLiteral("сохранены"),
                                               QDir::toNativeSeparators(path)));
         else if (!cancelled)
-            dialogs.message(&m_baza, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
+            dialogs.message(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
         return !cancelled;
     }
     const printing::Outcome out = dialogs.print(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
     if (out.ok)
-        dialogs.message(&m_baza, QStringLiteral("%1 %2 на принтер «%3».")
+        dialogs.message(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
                                      .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
                                           out.printer));
     else if (!out.cancelled)
-        dialogs.message(&m_baza, out.printer.isEmpty()
+        dialogs.message(&m_window, out.printer.isEmpty()
                                      ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)
                                      : QStringLiteral("Аттестаты не напечатаны на принтере «%1»: %2")
                                            .arg(out.printer, out.error));

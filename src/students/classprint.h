@@ -10,8 +10,8 @@ class QProgressDialog;
 
 namespace gravik {
 
-class BazaWindow;
-class Blankard;
+class StudentDatabaseWindow;
+class CertificateWindow;
 class ImageButton;
 
 // The database window's class print and class PDF buttons: the current
@@ -22,7 +22,7 @@ class ClassPrint : public QObject
 {
     Q_OBJECT
 public:
-    static ClassPrint *attach(BazaWindow &baza, Blankard &main);
+    static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main);
 
     // The pupils a class print takes now.
     std::vector<pupils::StudentRecord> classPupils() const;
@@ -35,13 +35,13 @@ signals:
     void pageMade(int made, QProgressDialog *progress);
 
 private:
-    ClassPrint(BazaWindow &baza, Blankard &main);
+    ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main);
     void applyLanguage(const QString &code);
     // Preview, then progress; false when the operator stopped before the end.
     bool run(bool toPdf);
 
-    BazaWindow &m_baza;
-    Blankard &m_main;
+    StudentDatabaseWindow &m_window;
+    CertificateWindow &m_main;
     ImageButton *m_print, *m_pdf;
 };
 

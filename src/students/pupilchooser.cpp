@@ -2,7 +2,7 @@
 #include "core/controlnames.h"
 
 #include "widgets/imagebutton.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "database/database.h"
 #include "database/pupils.h"
 #include "database/workbookmodel.h"
@@ -13,7 +13,7 @@
 
 namespace gravik {
 
-PupilChooser::PupilChooser(Blankard &main, StudentDatabase &db)
+PupilChooser::PupilChooser(CertificateWindow &main, StudentDatabase &db)
     : QObject(&main), m_main(main), m_db(db), m_entries(new QStringListModel(this))
 {
     // A plain list model: ten thousand entries go in at once, not item by item.
@@ -29,13 +29,13 @@ PupilChooser::PupilChooser(Blankard &main, StudentDatabase &db)
     }
 }
 
-PupilChooser *PupilChooser::attach(Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps)
+PupilChooser *PupilChooser::attach(CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps)
 {
     auto *chooser = new PupilChooser(main, db);
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    connect(&main, &Blankard::shuttingDown, chooser, [&db, &main] { BazaWindow::offerSaveBeforeExit(db, &main); });
+    connect(&main, &CertificateWindow::shuttingDown, chooser, [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); });
     return chooser;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 
 #include <QObject>
 
@@ -20,11 +20,11 @@ class PupilChooser : public QObject
 {
     Q_OBJECT
 public:
-    PupilChooser(Blankard &main, StudentDatabase &db);
+    PupilChooser(CertificateWindow &main, StudentDatabase &db);
 
     // Wires the chooser into the main window: the list, the update button, the
     // start-up steps and the question about unsaved database changes at the end.
-    static PupilChooser *attach(Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps);
+    static PupilChooser *attach(CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps);
 
     // Empties the list and fills it from the grid.
     void fillList();
@@ -38,7 +38,7 @@ public:
 private:
     const Worksheet &sheet() const;
 
-    Blankard &m_main;
+    CertificateWindow &m_main;
     StudentDatabase &m_db;
     QStringListModel *m_entries;
 };

@@ -1,16 +1,16 @@
 #include "students/students.h"
 
 #include "database/database.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "students/pupilchooser.h"
 #include "widgets/windowregistry.h"
 
 namespace gravik {
 
-void registerStudents(WindowRegistry &registry, Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps)
+void registerStudents(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps)
 {
-    registry.add<BazaWindow>(WindowKind::Baza, [&db] { return new BazaWindow(db); });
-    QObject::connect(&db, &StudentDatabase::loaded, &registry, &BazaWindow::reportLoad);
+    registry.add<StudentDatabaseWindow>(WindowKind::Baza, [&db] { return new StudentDatabaseWindow(db); });
+    QObject::connect(&db, &StudentDatabase::loaded, &registry, &StudentDatabaseWindow::reportLoad);
     PupilChooser::attach(main, db, steps);
 }
 

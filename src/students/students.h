@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 
 namespace gravik {
 
@@ -9,6 +9,6 @@ class WindowRegistry;
 
 // The student database's part of the program: its window, the pupil list of
 // the main window and its start-up steps, the failure notice.
-void registerStudents(WindowRegistry &registry, Blankard &main, StudentDatabase &db, Blankard::StartupSteps &steps);
+void registerStudents(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps);
 
 } // namespace gravik

@@ -4,7 +4,7 @@
 #include "widgets/windowregistry.h"
 #include "support/startprogram.h"
 #include "app/windows.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "support/programfolder.h"
 
 #include <QGuiApplication>

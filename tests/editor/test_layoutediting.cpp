@@ -1,6 +1,6 @@
 #include "core/twips.h"
 #include "support/mainwindow.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
 #include "support/programfolder.h"
@@ -34,7 +34,7 @@ QWidget *clickIntoText(QWidget *box)
 QStringList g_fonts = {"Times New Roman", "Arial", "Courier New", "Arial", "DejaVu Sans"};
 int g_fontCalls = 0;
 
-std::unique_ptr<Blankard> shownWindow()
+std::unique_ptr<CertificateWindow> shownWindow()
 {
     auto w = std::make_unique<TestMainWindow>([] {
         ++g_fontCalls;
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(v->value(), 3600);
         QCOMPARE(l1->color(), QColor(255, 0, 0));
         for (int n = 2; n <= 33; ++n)
-            QCOMPARE(w->fieldLabel(n)->color(), Blankard::normalFieldColor());
+            QCOMPARE(w->fieldLabel(n)->color(), CertificateWindow::normalFieldColor());
 
         h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(w->coordinates().entry(2), QString("2060"));
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(w->coordinates().entries(), before);
         QCOMPARE(h->value(), 2280);
         QCOMPARE(v->value(), 4440);
-        QCOMPARE(l1->color(), Blankard::normalFieldColor());
+        QCOMPARE(l1->color(), CertificateWindow::normalFieldColor());
         QCOMPARE(l5->color(), QColor(255, 0, 0));
         QTest::mouseClick(l5, Qt::LeftButton, {}, centreOf(l5));
         QCOMPARE(w->coordinates().entries(), before);
@@ -283,7 +283,7 @@ private slots:
         for (const char *name : {"Label34", "Label35"})
             QCOMPARE(colour(name), QColor(Qt::black));
         for (const char *name : {"Label55", "Label56", "Label57", "Label58"})
-            QCOMPARE(colour(name), Blankard::normalFieldColor());
+            QCOMPARE(colour(name), CertificateWindow::normalFieldColor());
     }
 
     // ---- picture buttons ----

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "widgets/windowregistry.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "widgets/imagebutton.h"
 #include "i18n/interfacelanguage.h"
 #include "language/languagecode.h"

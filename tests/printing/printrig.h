@@ -1,7 +1,7 @@
 #pragma once
 
 #include "widgets/windowregistry.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
 #include "printdialog/printdialog.h"
@@ -75,7 +75,7 @@ public:
     }
 
     ProgramFolder folder;
-    std::unique_ptr<gravik::Blankard> main;
+    std::unique_ptr<gravik::CertificateWindow> main;
     gravik::WindowRegistry registry; // after main: destroyed first, with the dialog
     bool started = false;
 };

@@ -199,7 +199,7 @@ private slots:
         QVERIFY(c.dialogVisible);
         QCOMPARE(c.fields.size(), size_t(FieldCount));
         for (const page::FieldContent &f : c.fields) // 20 and 22 too, which start in another colour
-            QCOMPARE(f.color, Blankard::normalFieldColor());
+            QCOMPARE(f.color, CertificateWindow::normalFieldColor());
         QCOMPARE(c.fields[0].text, QString("Иванов"));
         QCOMPARE(c.fields[32].text, QString("15"));
         QCOMPARE(c.title, QString("Аттестат: Иванов"));

@@ -5,12 +5,12 @@
 #include "database/workbookmodel.h"
 #include "app/windows.h"
 #include "core/certificatefields.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "widgets/imagebutton.h"
 #include "widgets/notices.h"
 #include "i18n/translationeditor.h"
 #include "settings/settingswindow.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
 
@@ -164,7 +164,7 @@ private slots:
 
         emit p.main.button("Image11")->clicked();
         p.registry.existing(WindowKind::Settings)->findChild<QRadioButton *>("Option1")->setChecked(true);
-        auto *baza = p.registry.existing<BazaWindow>(WindowKind::Baza);
+        auto *baza = p.registry.existing<StudentDatabaseWindow>(WindowKind::Baza);
         QVERIFY(baza && !baza->isVisible()); // made hidden by the switch
         QCOMPARE(baza->windowTitle(), QString::fromUtf8("База учеников"));
         QCOMPARE(grid->cellText(1, 4), QString::fromUtf8("ФИО правая сторона"));

@@ -2,7 +2,7 @@
 
 #include "widgets/windowregistry.h"
 #include "database/database.h"
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "support/programfolder.h"
 
 #include <QStringList>
@@ -16,7 +16,7 @@ struct DialogFakes {
 
     DialogFakes()
     {
-        auto &d = gravik::BazaWindow::dialogs();
+        auto &d = gravik::StudentDatabaseWindow::dialogs();
         d.message = [this](QWidget *, const QString &title, const QString &text) { messages << title + '|' + text; };
         d.openFile = [this](QWidget *, const QString &) { return files.isEmpty() ? QString() : files.takeFirst(); };
         d.askSave = [this](QWidget *) {
@@ -24,14 +24,14 @@ struct DialogFakes {
             return saveAnswer;
         };
     }
-    ~DialogFakes() { gravik::BazaWindow::dialogs() = gravik::BazaWindow::standardDialogs(); }
+    ~DialogFakes() { gravik::StudentDatabaseWindow::dialogs() = gravik::StudentDatabaseWindow::standardDialogs(); }
 };
 
 // The database window as the program registers it, over a database of its own.
 inline void registerBaza(gravik::WindowRegistry &registry, gravik::StudentDatabase &db)
 {
-    registry.add<gravik::BazaWindow>(gravik::WindowKind::Baza, [&db] { return new gravik::BazaWindow(db); });
-    QObject::connect(&db, &gravik::StudentDatabase::loaded, &registry, &gravik::BazaWindow::reportLoad);
+    registry.add<gravik::StudentDatabaseWindow>(gravik::WindowKind::Baza, [&db] { return new gravik::StudentDatabaseWindow(db); });
+    QObject::connect(&db, &gravik::StudentDatabase::loaded, &registry, &gravik::StudentDatabaseWindow::reportLoad);
 }
 
 // A program folder, the dialogs answered, and the database window registered.
@@ -41,5 +41,5 @@ struct BazaRig {
     gravik::StudentDatabase db;
     gravik::WindowRegistry registry;
     BazaRig() { registerBaza(registry, db); }
-    gravik::BazaWindow *window() { return registry.get<gravik::BazaWindow>(gravik::WindowKind::Baza); }
+    gravik::StudentDatabaseWindow *window() { return registry.get<gravik::StudentDatabaseWindow>(gravik::WindowKind::Baza); }
 };

@@ -4,7 +4,7 @@
 #include "app/windows.h"
 #include "core/certificatefields.h"
 #include "core/cp1251.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
 #include "students/pupilchooser.h"
@@ -70,7 +70,7 @@ struct Rig {
     {
         registerBaza(registry, db);
         registry.setMainWindow(&main);
-        Blankard::StartupSteps steps;
+        CertificateWindow::StartupSteps steps;
         PupilChooser::attach(main, db, steps);
         main.setStartupSteps(steps);
         main.setRegistry(&registry);
@@ -99,7 +99,7 @@ struct Rig {
             out << list()->itemText(i);
         return out;
     }
-    BazaWindow *window() { return registry.get<BazaWindow>(WindowKind::Baza); }
+    StudentDatabaseWindow *window() { return registry.get<StudentDatabaseWindow>(WindowKind::Baza); }
 };
 
 } // namespace

@@ -68,7 +68,7 @@ struct Rig {
         registry.destroyAll();
         OutputDialogs::current() = OutputDialogs::standard();
     }
-    BazaWindow *baza() { return static_cast<BazaWindow *>(registry.show(WindowKind::Baza)); }
+    StudentDatabaseWindow *baza() { return static_cast<StudentDatabaseWindow *>(registry.show(WindowKind::Baza)); }
     ImageButton *bazaButton(const char *name) { return baza()->findChild<ImageButton *>(name); }
     QString tip(const char *button) { return bazaButton(button)->toolTip(); }
     QStringList values() const

@@ -30,9 +30,9 @@ QByteArray fixtureBytes()
 }
 
 // The window as the registry gives it to any user of the grid.
-BazaWindow *baza(WindowRegistry &r) { return r.get<BazaWindow>(WindowKind::Baza); }
+StudentDatabaseWindow *baza(WindowRegistry &r) { return r.get<StudentDatabaseWindow>(WindowKind::Baza); }
 
-void edit(BazaWindow *w, int row, int column, const QString &text)
+void edit(StudentDatabaseWindow *w, int row, int column, const QString &text)
 {
     WorkbookModel *m = w->model();
     QVERIFY(m->setData(m->index(row - 1, column - 1), text));
@@ -96,12 +96,12 @@ void WindowTest::createdHiddenWithTheFile()
     QString codeAtLoad;
     connect(&registry, &WindowRegistry::registered, this, [&](WindowKind, QWidget *w) {
         // The language arrives after the file: its change sees the loaded grid.
-        connect(&static_cast<BazaWindow *>(w)->languageCode(), &LanguageCode::changed, w, [&, w](const QString &c) {
-            codeAtLoad = c + ':' + static_cast<BazaWindow *>(w)->model()->cellText(3, 1);
+        connect(&static_cast<StudentDatabaseWindow *>(w)->languageCode(), &LanguageCode::changed, w, [&, w](const QString &c) {
+            codeAtLoad = c + ':' + static_cast<StudentDatabaseWindow *>(w)->model()->cellText(3, 1);
         });
     });
 
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     QVERIFY(w);
     QVERIFY(!w->isVisible());
     QCOMPARE(w->objectName(), QStringLiteral("Baza"));
@@ -141,7 +141,7 @@ void WindowTest::sizeFromTheDataFiles()
     auto &[dir, fakes, db, registry] = rig;
 
     // As shipped: the client area as built, the grid filling its width.
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     QCOMPARE(w->outerSizeTwips(), QSize(15985, 10685));
     QCOMPARE(w->size(), twips::toScreen(0, 0, 15735, 10170).size());
     QCOMPARE(w->spreadsheet()->size(), twips::toScreen(0, 0, 15735, 9255).size());
@@ -185,7 +185,7 @@ void WindowTest::gridFollowsTheWindow()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     const QSize px = twips::toScreen(0, 0, 9000, 6000).size();
@@ -209,7 +209,7 @@ void WindowTest::gridDrawsBordersOnce()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     SpreadsheetView *grid = w->spreadsheet();
@@ -236,7 +236,7 @@ void WindowTest::closingStoresTheSize()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     w->setOuterWidthTwips(12250);
     w->setOuterHeightTwips(9515);
     QVERIFY(closeWindow(w));
@@ -262,7 +262,7 @@ void WindowTest::saving()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Ким"));
     edit(w, 3, 3, QStringLiteral("Ли"));
     QVERIFY(w->hasUnsavedChanges());
@@ -295,7 +295,7 @@ void WindowTest::importing()
     dir.write(QStringLiteral("import.xml"), fixtureBytes());
     dir.write(QStringLiteral("broken.xml"), "<Workbook>\n<Worksheet>\n");
 
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     auto *image2 = w->findChild<ImageButton *>(QStringLiteral("Image2"));
 
     // No file chosen: nothing changes.
@@ -351,11 +351,11 @@ void WindowTest::unsavedWorkIsOfferedOnce()
 
     // Nothing to save: nothing asked.
     QVERIFY(closeWindow(baza(registry)));
-    BazaWindow::offerSaveBeforeExit(db, nullptr);
+    StudentDatabaseWindow::offerSaveBeforeExit(db, nullptr);
     QCOMPARE(fakes.questions, 0);
 
     // "Не сохранять": the file stays as it was.
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Ким"));
     fakes.saveAnswer = false;
     QVERIFY(closeWindow(w));
@@ -384,10 +384,10 @@ void WindowTest::unsavedWorkIsOfferedOnce()
 
     // The program's end asks once and saves on "Сохранить".
     QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
-    BazaWindow::offerSaveBeforeExit(db, w);
+    StudentDatabaseWindow::offerSaveBeforeExit(db, w);
     QCOMPARE(fakes.questions, 4);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
-    BazaWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
+    StudentDatabaseWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
     QCOMPARE(fakes.questions, 4);
 }
 
@@ -399,7 +399,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
                               "<Worksheet><Table><Row><Cell>\n</Table>";
     dir.write(QStringLiteral("Baza.xml"), broken);
 
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     QCOMPARE(fakes.messages.size(), 1);
     const QString &m = fakes.messages[0];
     QVERIFY2(m.startsWith(QStringLiteral("База учеников|")), qPrintable(m));
@@ -458,7 +458,7 @@ void WindowTest::headerCells()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     QVERIFY(db.writeHeaderCell(QStringLiteral("G1"), QStringLiteral("Бас әріптері")));
     QCOMPARE(w->model()->cellText(1, 7), QStringLiteral("Бас әріптері"));
     QVERIFY(!w->hasUnsavedChanges());
@@ -481,7 +481,7 @@ void WindowTest::hoverPictures()
 {
     BazaRig rig;
     auto &[dir, fakes, db, registry] = rig;
-    BazaWindow *w = baza(registry);
+    StudentDatabaseWindow *w = baza(registry);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     auto *image1 = w->findChild<ImageButton *>(QStringLiteral("Image1"));
@@ -509,7 +509,7 @@ void WindowTest::hoverPictures()
 
 void WindowTest::standardDialogs()
 {
-    const BazaWindow::Dialogs d = BazaWindow::standardDialogs();
+    const StudentDatabaseWindow::Dialogs d = StudentDatabaseWindow::standardDialogs();
     QString seen;
     answerNextBox(QStringLiteral("Не сохранять"), &seen);
     QVERIFY(!d.askSave(nullptr));

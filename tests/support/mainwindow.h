@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 
 // The main window over a certificate of its own, for tests that need only
 // the window (the program's document lives in main()).
@@ -8,8 +8,8 @@ struct CertificateHolder {
     gravik::CertificateDocument certificate;
 };
 
-class TestMainWindow : private CertificateHolder, public gravik::Blankard
+class TestMainWindow : private CertificateHolder, public gravik::CertificateWindow
 {
 public:
-    explicit TestMainWindow(FontSource fonts = {}) : gravik::Blankard(certificate, std::move(fonts)) {}
+    explicit TestMainWindow(FontSource fonts = {}) : gravik::CertificateWindow(certificate, std::move(fonts)) {}
 };

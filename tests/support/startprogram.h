@@ -3,7 +3,7 @@
 #include "app/windows.h"
 #include "core/certificate.h"
 #include "database/database.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "widgets/windowregistry.h"
 
 #include <QTest>
@@ -13,7 +13,7 @@ struct TestProgram {
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase db;
     gravik::WindowRegistry registry;
-    gravik::Blankard main{certificate};
+    gravik::CertificateWindow main{certificate};
 
     TestProgram() { gravik::registerWindows(registry, main, db); }
     ~TestProgram() { registry.destroyAll(); }

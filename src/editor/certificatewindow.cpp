@@ -1,4 +1,4 @@
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
@@ -170,7 +170,7 @@ bool bringsCharacter(const QKeyEvent *e)
 
 } // namespace
 
-Blankard::Blankard(CertificateDocument &doc, FontSource fonts, QWidget *parent)
+CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts, QWidget *parent)
     : QWidget(parent), m_fonts(fonts ? std::move(fonts) : FontSource(installedFamilies)), m_doc(doc)
 {
     setObjectName(QStringLiteral("Blankard"));
@@ -190,7 +190,7 @@ Blankard::Blankard(CertificateDocument &doc, FontSource fonts, QWidget *parent)
         move(s->availableGeometry().center() - rect().center());
 }
 
-Blankard::~Blankard()
+CertificateWindow::~CertificateWindow()
 {
     // The base class hides the window after this object's members are gone;
     // nothing may reach them then (focus moves can make a list "choose").
@@ -206,14 +206,14 @@ Blankard::~Blankard()
     }
 }
 
-void Blankard::buildPreview()
+void CertificateWindow::buildPreview()
 {
     // Labels first, then the scroll bars, then the panel: later siblings lie on top.
     for (int n = 1; n <= FieldCount; ++n) {
         auto *l = new FieldLabel(n, this);
         m_labels[n - 1] = l;
         l->setColor(n == 20 || n == 22 ? palette().color(QPalette::WindowText) : normalFieldColor());
-        connect(l, &FieldLabel::clicked, this, &Blankard::selectField);
+        connect(l, &FieldLabel::clicked, this, &CertificateWindow::selectField);
     }
 
     m_xBar = new QScrollBar(Qt::Horizontal, this);
@@ -234,7 +234,7 @@ void Blankard::buildPreview()
     connect(m_yBar, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(false, v); });
 }
 
-void Blankard::buildPanel()
+void CertificateWindow::buildPanel()
 {
     m_panel = new QFrame(this);
     m_panel->setObjectName(QStringLiteral("Frame1"));
@@ -295,8 +295,8 @@ void Blankard::buildPanel()
     addButton(names::PrintButton, "print", "Отправить на печать", 120, 960);
     auto *lock = addButton("Image6", "lock-open", "Заблокировать", 720, 960);
     auto *unlock = addButton("Image7", "lock-closed", "Разблокировать", 1320, 960);
-    connect(lock, &ImageButton::clicked, this, &Blankard::openPanel);
-    connect(unlock, &ImageButton::clicked, this, &Blankard::closePanel);
+    connect(lock, &ImageButton::clicked, this, &CertificateWindow::openPanel);
+    connect(unlock, &ImageButton::clicked, this, &CertificateWindow::closePanel);
     rule(p, "Line3", 1920, 1320, 9960, 1320);
 
     m_letters = new QCheckBox(QStringLiteral("Добавить букву а"), p);
@@ -369,17 +369,17 @@ void Blankard::buildPanel()
         p->findChild<QLabel *>(QString::fromLatin1(name))->setToolTip(QString::fromUtf8(tip));
 }
 
-QLineEdit *Blankard::box(const QString &name) const
+QLineEdit *CertificateWindow::box(const QString &name) const
 {
     return m_panel->findChild<QLineEdit *>(name, Qt::FindDirectChildrenOnly);
 }
 
-ImageButton *Blankard::button(const QString &name) const
+ImageButton *CertificateWindow::button(const QString &name) const
 {
     return m_panel->findChild<ImageButton *>(name);
 }
 
-void Blankard::setRegistry(WindowRegistry *registry)
+void CertificateWindow::setRegistry(WindowRegistry *registry)
 {
     m_registry = registry;
     const std::pair<const char *, WindowKind> windows[] = {{names::PrintButton, WindowKind::Print},
@@ -396,7 +396,7 @@ void Blankard::setRegistry(WindowRegistry *registry)
 
 // ---- start-up and shut-down ----
 
-bool Blankard::startUp(QString *error)
+bool CertificateWindow::startUp(QString *error)
 {
     // Size and style lists, then the fonts.
     m_sizeList->clear();
@@ -421,7 +421,7 @@ bool Blankard::startUp(QString *error)
     return true;
 }
 
-bool Blankard::shutDown()
+bool CertificateWindow::shutDown()
 {
     if (m_shutDown)
         return true;
@@ -437,7 +437,7 @@ bool Blankard::shutDown()
     return ok;
 }
 
-void Blankard::closeEvent(QCloseEvent *e)
+void CertificateWindow::closeEvent(QCloseEvent *e)
 {
     shutDown();
     e->accept();
@@ -445,7 +445,7 @@ void Blankard::closeEvent(QCloseEvent *e)
 
 // ---- fields ----
 
-void Blankard::connectDocument()
+void CertificateWindow::connectDocument()
 {
     for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
         b->setText(m_doc.value(b->objectName()));
@@ -460,16 +460,16 @@ void Blankard::connectDocument()
     }
     connect(&m_doc, &CertificateDocument::fieldTextChanged, this,
             [this](int n, const QString &t) { fieldLabel(n)->setText(t); });
-    connect(&m_doc, &CertificateDocument::fieldMoved, this, &Blankard::placeField);
+    connect(&m_doc, &CertificateDocument::fieldMoved, this, &CertificateWindow::placeField);
     connect(&m_doc, &CertificateDocument::fontChanged, this, [this](const QFont &f) {
         for (FieldLabel *l : m_labels)
             l->setFont(f);
     });
-    connect(&m_doc, &CertificateDocument::fontTextsChanged, this, &Blankard::showFontTexts);
+    connect(&m_doc, &CertificateDocument::fontTextsChanged, this, &CertificateWindow::showFontTexts);
     showFontTexts();
 }
 
-void Blankard::showFontTexts()
+void CertificateWindow::showFontTexts()
 {
     const Certificate::FontTexts &t = m_doc.fontTexts();
     const std::pair<QComboBox *, const QString *> boxes[] = {
@@ -486,7 +486,7 @@ void Blankard::showFontTexts()
     }
 }
 
-void Blankard::placeField(int n)
+void CertificateWindow::placeField(int n)
 {
     // An entry that is no number leaves the label where it was.
     FieldLabel *l = fieldLabel(n);
@@ -496,12 +496,12 @@ void Blankard::placeField(int n)
         l->setLeftTwips(*x);
 }
 
-QColor Blankard::normalFieldColor()
+QColor CertificateWindow::normalFieldColor()
 {
     return page::normalColor();
 }
 
-void Blankard::resetFieldColours()
+void CertificateWindow::resetFieldColours()
 {
     for (FieldLabel *l : m_labels)
         l->setColor(normalFieldColor());
@@ -509,12 +509,12 @@ void Blankard::resetFieldColours()
 
 // ---- panel ----
 
-bool Blankard::panelOpen() const
+bool CertificateWindow::panelOpen() const
 {
     return m_panel->height() == twips::toScreen(0, 0, 0, 8655).height();
 }
 
-void Blankard::setLowerPartVisible(bool visible)
+void CertificateWindow::setLowerPartVisible(bool visible)
 {
     // Everything below the top strip goes with the panel's lower part; hidden
     // rather than only cut off, so no sliver of it shows or takes the mouse.
@@ -524,13 +524,13 @@ void Blankard::setLowerPartVisible(bool visible)
             w->setVisible(visible);
 }
 
-void Blankard::openPanel()
+void CertificateWindow::openPanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 8655).height());
     setLowerPartVisible(true);
 }
 
-void Blankard::closePanel()
+void CertificateWindow::closePanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 1575).height());
     setLowerPartVisible(false);
@@ -541,7 +541,7 @@ void Blankard::closePanel()
 
 // ---- selection and positioning ----
 
-void Blankard::selectField(int n)
+void CertificateWindow::selectField(int n)
 {
     if (n < 1 || n > FieldCount)
         return;
@@ -560,7 +560,7 @@ void Blankard::selectField(int n)
         fieldLabel(i)->setColor(i == n ? QColor(255, 0, 0) : normalFieldColor());
 }
 
-void Blankard::moveSelected(bool horizontal, int value)
+void CertificateWindow::moveSelected(bool horizontal, int value)
 {
     if (m_selected == 0)
         return;
@@ -570,14 +570,14 @@ void Blankard::moveSelected(bool horizontal, int value)
 
 // ---- font controls ----
 
-void Blankard::rebuildFontList()
+void CertificateWindow::rebuildFontList()
 {
     m_fontModel->setStringList(fontlist::build(m_fonts()));
     m_fontList->setCurrentIndex(-1);
     m_fontList->setEditText(QString());
 }
 
-bool Blankard::eventFilter(QObject *watched, QEvent *event)
+bool CertificateWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);

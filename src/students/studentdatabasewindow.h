@@ -16,7 +16,7 @@ class StudentDatabase;
 class WorkbookModel;
 
 // The student database window: the grid over the database, Save and Import.
-class BazaWindow : public QWidget
+class StudentDatabaseWindow : public QWidget
 {
     Q_OBJECT
 public:
@@ -40,8 +40,8 @@ public:
     static Dialogs standardDialogs();
 
     // A view of db, which it does not own.
-    explicit BazaWindow(StudentDatabase &db, QWidget *parent = nullptr);
-    ~BazaWindow() override;
+    explicit StudentDatabaseWindow(StudentDatabase &db, QWidget *parent = nullptr);
+    ~StudentDatabaseWindow() override;
 
     // Brings the database into use (reading Baza.xml unless it is already),
     // reads the language, takes the stored outer size.

@@ -1,4 +1,4 @@
-#include "students/bazawindow.h"
+#include "students/studentdatabasewindow.h"
 #include "core/controlnames.h"
 
 #include "core/programdir.h"
@@ -53,7 +53,7 @@ HoverTable bazaHoverTable()
 
 } // namespace
 
-BazaWindow::Dialogs BazaWindow::standardDialogs()
+StudentDatabaseWindow::Dialogs StudentDatabaseWindow::standardDialogs()
 {
     Dialogs d;
     d.message = [](QWidget *parent, const QString &caption, const QString &text) {
@@ -76,13 +76,13 @@ BazaWindow::Dialogs BazaWindow::standardDialogs()
     return d;
 }
 
-BazaWindow::Dialogs &BazaWindow::dialogs()
+StudentDatabaseWindow::Dialogs &StudentDatabaseWindow::dialogs()
 {
     static Dialogs d = standardDialogs();
     return d;
 }
 
-BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
+StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
 {
     setObjectName(QString::fromLatin1(names::DatabaseWindow));
     setWindowTitle(title());
@@ -107,17 +107,17 @@ BazaWindow::BazaWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), 
 }
 
 // The grid goes with the window: the next use reads the file again.
-BazaWindow::~BazaWindow()
+StudentDatabaseWindow::~StudentDatabaseWindow()
 {
     m_db.close();
 }
 
-WorkbookModel *BazaWindow::model() const
+WorkbookModel *StudentDatabaseWindow::model() const
 {
     return m_db.model();
 }
 
-void BazaWindow::creationStep()
+void StudentDatabaseWindow::creationStep()
 {
     m_db.use();
 
@@ -137,7 +137,7 @@ void BazaWindow::creationStep()
         move(room.center() - rect().center());
 }
 
-void BazaWindow::reportLoad(bool ok, const QString &message)
+void StudentDatabaseWindow::reportLoad(bool ok, const QString &message)
 {
     if (ok) {
         lastReportedFailure().clear();
@@ -153,12 +153,12 @@ void BazaWindow::reportLoad(bool ok, const QString &message)
     dialogs().message(nullptr, title(), text);
 }
 
-bool BazaWindow::save()
+bool StudentDatabaseWindow::save()
 {
     return save(m_db, this);
 }
 
-bool BazaWindow::save(StudentDatabase &db, QWidget *parent)
+bool StudentDatabaseWindow::save(StudentDatabase &db, QWidget *parent)
 {
     QString error;
     if (db.save(&error))
@@ -169,7 +169,7 @@ bool BazaWindow::save(StudentDatabase &db, QWidget *parent)
     return false;
 }
 
-bool BazaWindow::importFile()
+bool StudentDatabaseWindow::importFile()
 {
     const QString directory = m_lastImport.isEmpty() ? programdir::path() : QFileInfo(m_lastImport).absolutePath();
     const QString chosen = dialogs().openFile(this, directory);
@@ -179,7 +179,7 @@ bool BazaWindow::importFile()
     return importFrom(chosen);
 }
 
-bool BazaWindow::importFrom(const QString &path)
+bool StudentDatabaseWindow::importFrom(const QString &path)
 {
     spreadsheetml::Error error;
     if (m_db.importFrom(path, &error))
@@ -189,55 +189,55 @@ bool BazaWindow::importFrom(const QString &path)
     return false;
 }
 
-bool BazaWindow::hasUnsavedChanges() const
+bool StudentDatabaseWindow::hasUnsavedChanges() const
 {
     return m_db.isModified();
 }
 
-void BazaWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
+void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
 {
     if (db.isInUse() && db.isModified() && dialogs().askSave(parent))
         save(db, parent);
 }
 
-QSize BazaWindow::outerSizeTwips() const
+QSize StudentDatabaseWindow::outerSizeTwips() const
 {
     return QSize(qRound(twips::fromDevice(width(), twips::screenDpiX())) + FrameWidthTwips,
                  qRound(twips::fromDevice(height(), twips::screenDpiY())) + FrameHeightTwips);
 }
 
-void BazaWindow::setOuterWidthTwips(int w)
+void StudentDatabaseWindow::setOuterWidthTwips(int w)
 {
     resize(std::max(1, twips::toPixels(w - FrameWidthTwips, twips::screenDpiX())), height());
     fitGrid(); // a hidden window gets its resize event only when shown
 }
 
-void BazaWindow::setOuterHeightTwips(int h)
+void StudentDatabaseWindow::setOuterHeightTwips(int h)
 {
     resize(width(), std::max(1, twips::toPixels(h - FrameHeightTwips, twips::screenDpiY())));
     fitGrid();
 }
 
-void BazaWindow::fitGrid()
+void StudentDatabaseWindow::fitGrid()
 {
     const QSize outer = outerSizeTwips();
     // Too small a window leaves the grid as it was.
     m_grid->setSizeTwips(outer.width() - GridMarginWidthTwips, outer.height() - GridMarginHeightTwips);
 }
 
-void BazaWindow::resizeEvent(QResizeEvent *e)
+void StudentDatabaseWindow::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
     fitGrid();
 }
 
-void BazaWindow::showEvent(QShowEvent *e)
+void StudentDatabaseWindow::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
     fitGrid();
 }
 
-void BazaWindow::writeSize()
+void StudentDatabaseWindow::writeSize()
 {
     const QSize outer = outerSizeTwips();
     QDir().mkpath(programdir::file(QStringLiteral("data")));
@@ -249,7 +249,7 @@ void BazaWindow::writeSize()
     }
 }
 
-void BazaWindow::closeEvent(QCloseEvent *e)
+void StudentDatabaseWindow::closeEvent(QCloseEvent *e)
 {
     if (hasUnsavedChanges() && dialogs().askSave(this) && !save()) {
         e->ignore(); // the save failed: keep the window and the work in it

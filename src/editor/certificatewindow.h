@@ -26,7 +26,7 @@ class ImageButton;
 class WindowRegistry;
 
 // The main window: the data-entry panel over a full-size preview of the page.
-class Blankard : public QWidget
+class CertificateWindow : public QWidget
 {
     Q_OBJECT
 public:
@@ -34,8 +34,8 @@ public:
 
     // A view of doc, which it does not own. fonts: where the installed font
     // families come from (tests give their own).
-    explicit Blankard(CertificateDocument &doc, FontSource fonts = {}, QWidget *parent = nullptr);
-    ~Blankard() override;
+    explicit CertificateWindow(CertificateDocument &doc, FontSource fonts = {}, QWidget *parent = nullptr);
+    ~CertificateWindow() override;
 
     // The subsystems' parts of the start-up; each may be left empty.
     struct StartupSteps {

@@ -1,7 +1,7 @@
 #include "widgets/windowregistry.h"
 #include "support/mainwindow.h"
 #include "core/twips.h"
-#include "editor/blankard.h"
+#include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
 #include "support/programfolder.h"
@@ -21,7 +21,7 @@ namespace {
 
 const QStringList kFonts = {"Times New Roman", "Arial", "Courier New", "Arial"};
 
-std::unique_ptr<Blankard> startedWindow()
+std::unique_ptr<CertificateWindow> startedWindow()
 {
     auto w = std::make_unique<TestMainWindow>([] { return kFonts; });
     QString error;
@@ -30,11 +30,11 @@ std::unique_ptr<Blankard> startedWindow()
     return w;
 }
 
-QString labelText(Blankard &w, int n) { return w.fieldLabel(n)->text(); }
+QString labelText(CertificateWindow &w, int n) { return w.fieldLabel(n)->text(); }
 
 } // namespace
 
-class BlankardTest : public QObject
+class CertificateWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -264,5 +264,5 @@ private:
     std::unique_ptr<ProgramFolder> m_folder;
 };
 
-QTEST_MAIN(BlankardTest)
-#include "test_blankard.moc"
+QTEST_MAIN(CertificateWindowTest)
+#include "test_certificatewindow.moc"
