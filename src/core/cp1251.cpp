@@ -126,6 +126,14 @@ QByteArray encode(QStringView text)
 
 QString kazakhLetters(QString text) { return swapRange(std::move(text), kFirst, 0x0492); }
 
+void kazakhLetters(char16_t *text, qsizetype n)
+{
+    const Tables &t = tables();
+    for (qsizetype i = 0; i < n; ++i)
+        if (char16_t(text[i] - kFirst) < char16_t(0x0492 - kFirst) && t.swap[text[i] - kFirst])
+            text[i] = t.swap[text[i] - kFirst];
+}
+
 QString storedForms(QString text) { return swapRange(std::move(text), 0x0492, kLast + 1); }
 
 char32_t standInOf(char32_t letter)

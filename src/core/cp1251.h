@@ -24,6 +24,7 @@ QByteArray encode(QStringView text);
 // Each stand-in (Ќ ќ Ј ј Є є Ѕ ѕ Ґ ґ Ў ў Ї ї Ћ ћ) as the Kazakh letter it stands
 // for; other characters unchanged. Changes text in place when it is not shared.
 QString kazakhLetters(QString text);
+void kazakhLetters(char16_t *text, qsizetype n); // the same, over characters in place
 
 // The reverse, for text kept in code page 1251's Unicode letters (Baza.xml).
 QString storedForms(QString text);

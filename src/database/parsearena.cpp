@@ -1,7 +1,5 @@
 #include "database/parsearena.h"
 
-#include <pugixml.hpp>
-
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -9,17 +7,7 @@
 
 namespace gravik {
 
-namespace {
-
 constexpr size_t kHugePage = size_t(2) << 20;
-
-ParseArena *&current()
-{
-    thread_local ParseArena *arena = nullptr;
-    return arena;
-}
-
-} // namespace
 
 ParseArena::ParseArena(size_t capacity)
 {
@@ -52,41 +40,6 @@ void *ParseArena::take(size_t n)
         return nullptr;
     m_used = at + n;
     return m_block + at;
-}
-
-bool ParseArena::owns(const void *p) const
-{
-    const char *c = static_cast<const char *>(p);
-    return m_block && c >= m_block && c < m_block + m_size;
-}
-
-void *ParseArena::allocate(size_t n)
-{
-    if (ParseArena *a = current())
-        if (void *p = a->take(n))
-            return p;
-    return std::malloc(n);
-}
-
-void ParseArena::deallocate(void *p)
-{
-    // Arena memory goes with the arena; a document never outlives its arena.
-    for (ParseArena *a = current(); a; a = a->m_outer)
-        if (a->owns(p))
-            return;
-    std::free(p);
-}
-
-ParseArena::Active::Active(ParseArena &arena) : m_previous(current())
-{
-    pugi::set_memory_management_functions(&ParseArena::allocate, &ParseArena::deallocate);
-    arena.m_outer = m_previous;
-    current() = &arena;
-}
-
-ParseArena::Active::~Active()
-{
-    current() = m_previous;
 }
 
 } // namespace gravik

@@ -4,33 +4,35 @@
 #include "core/cp1251.h"
 #include "database/parsearena.h"
 #include "database/spreadsheetmlformat.h"
+#include "database/xmlscanner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-
-#include <pugixml.hpp>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
+// One pass over the bytes: the scanner gives tags and texts, the reader keeps
+// what it is inside of on a stack of its own and fills the workbook as it
+// goes. No tree of the document is built.
 namespace gravik::spreadsheetml {
 
 namespace {
 
-
 enum class Ns : unsigned char { None, Ss, X, Other };
 
-Ns classify(const char *uri)
+Ns classify(std::string_view uri)
 {
-    if (std::strcmp(uri, SpreadsheetNs) == 0)
+    if (uri == SpreadsheetNs)
         return Ns::Ss;
-    if (std::strcmp(uri, ExcelNs) == 0)
+    if (uri == ExcelNs)
         return Ns::X;
     return Ns::Other;
 }
@@ -40,24 +42,49 @@ struct ParseFailure {
     ptrdiff_t offset = -1;
 };
 
+QString qstr(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
+
+// An attribute's value with its references replaced; views into the bytes
+// when there is nothing to replace.
+class Values
+{
+public:
+    std::string_view operator()(const xml::Attribute &a)
+    {
+        if (!xml::needsDecoding(a.raw, true))
+            return a.raw;
+        std::string &s = m_buffers[m_next++ % 4];
+        s.clear();
+        xml::appendDecoded(s, a.raw, true);
+        return s;
+    }
+
+private:
+    std::string m_buffers[4];
+    unsigned m_next = 0;
+};
+
 // The namespace bindings in force at the element being read.
 class Scope
 {
 public:
-    size_t enter(const pugi::xml_node &n)
+    size_t mark() const { return m_bindings.size(); }
+
+    void enter(const std::vector<xml::Attribute> &attributes, Values &value)
     {
-        const size_t mark = m_bindings.size();
-        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-            const char *name = a.name();
-            if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
+        for (const xml::Attribute &a : attributes) {
+            const std::string_view name = a.name;
+            if (name.size() < 5 || name.compare(0, 5, "xmlns") != 0)
                 continue;
-            m_cached = 0;
-            if (name[5] == 0)
-                m_bindings.push_back({std::string_view(), a.value()[0] ? classify(a.value()) : Ns::None});
-            else if (name[5] == ':')
-                m_bindings.push_back({std::string_view(name + 6), classify(a.value())});
+            const std::string_view uri = value(a);
+            if (name.size() == 5) {
+                m_bindings.push_back({std::string_view(), uri.empty() ? Ns::None : classify(uri)});
+                m_cached = 0;
+            } else if (name[5] == ':') {
+                m_bindings.push_back({name.substr(6), classify(uri)});
+                m_cached = 0;
+            }
         }
-        return mark;
     }
     void leave(size_t mark)
     {
@@ -68,30 +95,28 @@ public:
     }
 
     // An element's namespace and local name.
-    std::pair<Ns, const char *> element(const pugi::xml_node &n) const
+    std::pair<Ns, std::string_view> element(std::string_view name, size_t offset) const
     {
-        const char *name = n.name();
-        const char *colon = std::strchr(name, ':');
-        if (!colon)
-            return {lookup(std::string_view(), n, true), name};
-        return {lookup(std::string_view(name, size_t(colon - name)), n, false), colon + 1};
+        const size_t colon = name.find(':');
+        if (colon == std::string_view::npos)
+            return {lookup(std::string_view(), offset, true), name};
+        return {lookup(name.substr(0, colon), offset, false), name.substr(colon + 1)};
     }
 
     // An attribute's namespace (None when unprefixed) and local name.
-    std::pair<Ns, const char *> attribute(const pugi::xml_attribute &a, const pugi::xml_node &owner) const
+    std::pair<Ns, std::string_view> attribute(std::string_view name, size_t owner) const
     {
-        const char *name = a.name();
-        const char *colon = std::strchr(name, ':');
-        if (!colon)
+        const size_t colon = name.find(':');
+        if (colon == std::string_view::npos)
             return {Ns::None, name};
-        const std::string_view prefix(name, size_t(colon - name));
+        const std::string_view prefix = name.substr(0, colon);
         if (prefix == "xmlns" || prefix == "xml")
-            return {Ns::Other, colon + 1};
-        return {lookup(prefix, owner, false), colon + 1};
+            return {Ns::Other, name.substr(colon + 1)};
+        return {lookup(prefix, owner, false), name.substr(colon + 1)};
     }
 
 private:
-    Ns lookup(std::string_view prefix, const pugi::xml_node &n, bool isDefault) const
+    Ns lookup(std::string_view prefix, size_t offset, bool isDefault) const
     {
         // Nearly every name has one of two or three prefixes: the last answers
         // are kept until a binding comes or goes.
@@ -105,11 +130,11 @@ private:
             }
         if (isDefault)
             return Ns::None;
-        throw ParseFailure{QStringLiteral("префикс пространства имён «%1» не объявлен")
-                               .arg(QString::fromUtf8(prefix.data(), qsizetype(prefix.size()))),
-                           n.offset_debug()};
+        throw ParseFailure{QStringLiteral("префикс пространства имён «%1» не объявлен").arg(qstr(prefix)),
+                           ptrdiff_t(offset)};
     }
 
+    // Prefixes are views into the bytes being read (the attribute names).
     std::vector<std::pair<std::string_view, Ns>> m_bindings;
     static constexpr int CacheSize = 4;
     mutable std::pair<std::string_view, Ns> m_cache[CacheSize];
@@ -117,213 +142,352 @@ private:
     mutable unsigned m_next = 0;
 };
 
-// Children of n, each with its namespace bindings entered and left around the call.
-template <class F>
-void forChildren(Scope &scope, const pugi::xml_node &n, F &&f)
-{
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element)
-            continue;
-        const size_t mark = scope.enter(c);
-        const auto [ns, local] = scope.element(c);
-        f(c, ns, local);
-        scope.leave(mark);
-    }
-}
-
-// Attributes of a spreadsheet element: ss-prefixed ones, and unprefixed ones,
-// which some writers use on elements of the spreadsheet namespace.
-template <class F>
-void forAttributes(const Scope &scope, const pugi::xml_node &n, F &&f)
-{
-    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-        const auto [ns, local] = scope.attribute(a, n);
-        f(ns, local, a);
-    }
-}
-
-bool is(const char *a, const char *b) { return std::strcmp(a, b) == 0; }
 bool ssAttr(Ns ns) { return ns == Ns::Ss || ns == Ns::None; }
 
-QString str(const pugi::xml_attribute &a) { return QString::fromUtf8(a.value()); }
-
-// The text of an element and of every element inside it (rich text keeps only
-// its letters). The parser keeps an element's first text as its value. Walked
-// without recursion: how deep elements nest is the file's choice.
-void appendText(const pugi::xml_node &top, QByteArray &out)
+// A whole number as QByteArray::toLongLong reads it, around spaces.
+std::optional<long long> wholeNumber(std::string_view v)
 {
-    out += top.value();
-    pugi::xml_node c = top.first_child();
-    while (c) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata || c.type() == pugi::node_element)
-            out += c.value();
-        if (c.type() == pugi::node_element && c.first_child()) {
-            c = c.first_child();
-            continue;
-        }
-        while (!c.next_sibling()) {
-            c = c.parent();
-            if (c == top)
-                return;
-        }
-        c = c.next_sibling();
+    auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!v.empty() && space(v.front()))
+        v.remove_prefix(1);
+    while (!v.empty() && space(v.back()))
+        v.remove_suffix(1);
+    bool negative = false;
+    if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
+        negative = v.front() == '-';
+        v.remove_prefix(1);
     }
+    if (v.empty())
+        return std::nullopt;
+    long long n = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9' || n > (LLONG_MAX - 9) / 10)
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return negative ? -n : n;
 }
 
-QString elementText(const pugi::xml_node &n)
-{
-    if (!n.first_child())
-        return QString::fromUtf8(n.value());
-    QByteArray out;
-    appendText(n, out);
-    return QString::fromUtf8(out);
-}
-
-ParseFailure failure(const pugi::xml_node &n, const QString &message)
-{
-    return ParseFailure{message, n.offset_debug()};
-}
-
-// A whole-number attribute from min to max; anything else is refused, naming it.
-int intIn(const pugi::xml_node &n, const pugi::xml_attribute &a, int min, int max, const char *what)
+double points(std::string_view v)
 {
     bool ok = false;
-    const long long v = QByteArray(a.value()).trimmed().toLongLong(&ok);
-    if (!ok || v < min || v > max)
-        throw failure(n, QStringLiteral("%1 «%2» должен быть целым числом от %3 до %4")
-                             .arg(QString::fromUtf8(what), str(a)).arg(min).arg(max));
-    return int(v);
+    const double d = QByteArray::fromRawData(v.data(), qsizetype(v.size())).toDouble(&ok);
+    return ok && d > 0 && d < 1e6 ? d : 0;
 }
 
-int positiveInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, const char *what)
+bool truth(std::string_view v) { return v == "1" || v == "true"; }
+
+// Digits alone, without a leading zero: a number already in its plain form.
+bool plainDigits(std::string_view v)
 {
-    return intIn(n, a, 1, max, what);
+    if (v.empty() || v.size() > 15 || (v[0] == '0' && v.size() > 1))
+        return false;
+    return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int nonNegativeInt(const pugi::xml_node &n, const pugi::xml_attribute &a, int max, const char *what)
-{
-    return intIn(n, a, 0, max, what);
-}
-
-double points(const pugi::xml_attribute &a)
-{
-    bool ok = false;
-    const double v = QByteArray(a.value()).trimmed().toDouble(&ok);
-    return ok && v > 0 && v < 1e6 ? v : 0;
-}
-
-bool truth(const pugi::xml_attribute &a)
-{
-    const std::string_view v = a.value();
-    return v == "1" || v == "true";
-}
+// Style indexes of names used before their Style element: numbered from here
+// while reading and replaced once the whole file is read.
+constexpr int ForwardStyle = 1 << 29;
 
 class Reader
 {
 public:
     Workbook book;
 
-    void readWorkbook(const pugi::xml_node &root)
+    void read(xml::Scanner &scanner)
     {
-        m_scope.enter(root);
-        const auto [ns, local] = m_scope.element(root);
-        if (ns != Ns::Ss || !is(local, "Workbook"))
-            throw failure(root, QStringLiteral("корневой элемент «%1» не является книгой SpreadsheetML "
-                                               "(ожидался Workbook из пространства имён %2)")
-                                    .arg(QString::fromUtf8(root.name()), QString::fromLatin1(SpreadsheetNs)));
-        // Styles first: cells refer to them by name wherever they stand.
-        forChildren(m_scope, root, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::Ss && is(local, "Styles"))
-                readStyles(c);
-            else if (ns == Ns::X && is(local, "ExcelWorkbook"))
-                readExcelWorkbook(c);
-        });
-        resolveParents();
-        forChildren(m_scope, root, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::Ss && is(local, "Worksheet"))
-                readWorksheet(c);
-        });
-        if (book.sheets.empty())
-            throw failure(root, QStringLiteral("в книге нет ни одного листа (Worksheet)"));
-        if (m_activeFromWorkbook >= 0 && m_activeFromWorkbook < int(book.sheets.size()))
-            book.activeSheet = m_activeFromWorkbook;
-        else if (m_firstSelected >= 0)
-            book.activeSheet = m_firstSelected;
-        else
-            book.activeSheet = 0;
+        for (;;) {
+            switch (scanner.next()) {
+            case xml::Scanner::Token::Start:
+                start(scanner);
+                if (scanner.selfClosing())
+                    end();
+                break;
+            case xml::Scanner::Token::End: end(); break;
+            case xml::Scanner::Token::Text: text(scanner.text(), scanner.beforeEndTag(), false); break;
+            case xml::Scanner::Token::CData: text(scanner.text(), false, true); break;
+            case xml::Scanner::Token::Doctype:
+                throw ParseFailure{QStringLiteral("объявление DOCTYPE не допускается: книга SpreadsheetML "
+                                                  "обходится без DTD и сущностей"),
+                                   ptrdiff_t(scanner.offset())};
+            case xml::Scanner::Token::Eof: finish(); return;
+            }
+        }
     }
 
 private:
-    void readExcelWorkbook(const pugi::xml_node &n)
+    // What an open element is; the children of Ignore, Data and ActiveSheet
+    // are not looked at but for their text.
+    enum class Ctx : unsigned char {
+        Document, Ignore, Workbook, Styles, Style, Borders, ExcelWorkbook, ActiveSheet, Worksheet,
+        WorksheetOptions, Table, Row, Cell, Data, InText
+    };
+    struct Frame {
+        Ctx ctx;
+        unsigned mark; // of the namespace bindings
+    };
+
+    Ctx parentCtx() const
     {
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::X && is(local, "ActiveSheet")) {
-                bool ok = false;
-                const int v = elementText(c).trimmed().toInt(&ok);
-                if (ok)
-                    m_activeFromWorkbook = v;
-            }
-        });
+        if (!m_frames.empty())
+            return m_frames.back().ctx;
+        return m_rootOffset < 0 ? Ctx::Document : Ctx::Ignore; // elements after the root are not read
     }
 
-    void readStyles(const pugi::xml_node &n)
+    void start(const xml::Scanner &sc)
     {
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns != Ns::Ss || !is(local, "Style"))
-                return;
-            CellStyle s;
-            QString parent;
-            forAttributes(m_scope, c, [&](Ns ans, const char *alocal, const pugi::xml_attribute &a) {
-                if (!ssAttr(ans))
-                    return;
-                if (is(alocal, "ID"))
-                    s.id = str(a);
-                else if (is(alocal, "Name"))
-                    s.name = str(a);
-                else if (is(alocal, "Parent"))
-                    parent = str(a);
-            });
-            if (s.id.isEmpty() || m_styleIds.contains(s.id))
-                return; // unusable or a repeated name: the first one counts
-            readStyleParts(c, s);
-            m_styleIds.insert(s.id, int(book.styles.size()));
-            book.styles.push_back(std::move(s));
-            m_parents.push_back({parent, c.offset_debug()});
-        });
+        const Ctx parent = parentCtx();
+        if (parent == Ctx::Ignore) {
+            m_frames.push_back({Ctx::Ignore, unsigned(m_scope.mark())});
+            return;
+        }
+        if (parent == Ctx::Data || parent == Ctx::ActiveSheet || parent == Ctx::InText) {
+            // Rich text: only its letters count.
+            m_frames.push_back({Ctx::InText, unsigned(m_scope.mark())});
+            m_textHasChild = m_textHasValue = false;
+            return;
+        }
+        const size_t mark = m_scope.mark();
+        const auto &attrs = sc.attributes();
+        m_scope.enter(attrs, m_value);
+        m_offset = sc.offset();
+        const auto [ns, local] = m_scope.element(sc.name(), m_offset);
+        Ctx c = Ctx::Ignore;
+        const bool ss = ns == Ns::Ss, x = ns == Ns::X;
+        switch (parent) {
+        case Ctx::Document:
+            m_rootOffset = ptrdiff_t(m_offset);
+            if (!ss || local != "Workbook")
+                throw ParseFailure{QStringLiteral("корневой элемент «%1» не является книгой SpreadsheetML "
+                                                  "(ожидался Workbook из пространства имён %2)")
+                                       .arg(qstr(sc.name()), QString::fromLatin1(SpreadsheetNs)),
+                                   m_rootOffset};
+            c = Ctx::Workbook;
+            break;
+        case Ctx::Workbook:
+            if (ss && local == "Styles")
+                c = Ctx::Styles;
+            else if (x && local == "ExcelWorkbook")
+                c = Ctx::ExcelWorkbook;
+            else if (ss && local == "Worksheet")
+                c = beginWorksheet(attrs);
+            break;
+        case Ctx::Styles:
+            if (ss && local == "Style")
+                c = beginStyle(attrs);
+            break;
+        case Ctx::Style:
+            if (ss && local == "Borders")
+                c = Ctx::Borders;
+            else if (ss)
+                readStylePart(local, attrs);
+            break;
+        case Ctx::Borders:
+            if (ss && local == "Border")
+                readBorder(attrs);
+            break;
+        case Ctx::ExcelWorkbook:
+            if (x && local == "ActiveSheet") {
+                c = Ctx::ActiveSheet;
+                beginText();
+            }
+            break;
+        case Ctx::Worksheet:
+            if (ss && local == "Table")
+                c = beginTable(attrs);
+            else if (x && local == "WorksheetOptions")
+                c = Ctx::WorksheetOptions;
+            break;
+        case Ctx::WorksheetOptions:
+            if (x && local == "Selected" && m_firstSelected < 0)
+                m_firstSelected = int(book.sheets.size());
+            break;
+        case Ctx::Table:
+            if (ss && local == "Column")
+                readColumn(attrs);
+            else if (ss && local == "Row")
+                c = beginRow(attrs);
+            break;
+        case Ctx::Row:
+            if (ss && local == "Cell")
+                c = beginCell(attrs);
+            break;
+        case Ctx::Cell:
+            if (ss && local == "Data")
+                c = beginData(attrs);
+            break;
+        default: break;
+        }
+        m_frames.push_back({c, unsigned(mark)});
     }
 
-    void readStyleParts(const pugi::xml_node &n, CellStyle &s)
+    void end()
     {
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns != Ns::Ss)
+        const Frame f = m_frames.back();
+        m_frames.pop_back();
+        switch (f.ctx) {
+        case Ctx::Style: endStyle(); break;
+        case Ctx::ActiveSheet: {
+            bool ok = false;
+            const int v = qstr(collected()).trimmed().toInt(&ok);
+            if (ok)
+                m_activeFromWorkbook = v;
+            break;
+        }
+        case Ctx::Worksheet: book.sheets.push_back(std::move(m_sheet)); break;
+        case Ctx::Table: endTable(); break;
+        case Ctx::Row: endRow(); break;
+        case Ctx::Cell: endCell(); break;
+        case Ctx::Data: endData(); break;
+        case Ctx::InText: m_textHasChild = true; break; // the element it was in now has a child
+        default: break;
+        }
+        m_scope.leave(f.mark);
+    }
+
+    // ---- text of Data and ActiveSheet, as the elements inside it leave it:
+    // whitespace between them goes, a value of whitespace alone stays.
+
+    void beginText()
+    {
+        m_textHasChild = m_textHasValue = false;
+        m_textMode = TextMode::None;
+        m_textBuffer.clear();
+    }
+
+    void text(std::string_view t, bool beforeEndTag, bool cdata)
+    {
+        const Ctx c = parentCtx();
+        if (c != Ctx::Data && c != Ctx::ActiveSheet && c != Ctx::InText)
+            return;
+        if (cdata) {
+            m_textHasChild = true;
+        } else {
+            if (xml::isBlank(t) && (!beforeEndTag || m_textHasChild))
                 return;
-            if (is(local, "Borders")) {
-                forChildren(m_scope, c, [&](const pugi::xml_node &b, Ns bns, const char *blocal) {
-                    if (bns != Ns::Ss || !is(blocal, "Border"))
-                        return;
-                    CellStyle::Border border;
-                    forAttributes(m_scope, b, [&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                        if (!ssAttr(ans))
-                            return;
-                        for (const BorderAttribute &t : BorderAttributes)
-                            if (is(l, t.name))
-                                border.*t.field = str(a);
-                    });
-                    if (!border.position.isEmpty())
-                        s.borders.push_back(std::move(border));
-                });
-                return;
+            if (!m_textHasChild && !m_textHasValue)
+                m_textHasValue = true;
+            else
+                m_textHasChild = true;
+        }
+        const bool decode = cdata ? t.find('\r') != std::string_view::npos : xml::needsDecoding(t, false);
+        if (m_textMode == TextMode::None && !decode) {
+            m_textMode = TextMode::Raw;
+            m_textRaw = t;
+            return;
+        }
+        if (m_textMode == TextMode::Raw)
+            m_textBuffer.assign(m_textRaw);
+        m_textMode = TextMode::Buffer;
+        if (!decode) {
+            m_textBuffer.append(t);
+        } else if (cdata) {
+            for (size_t i = 0; i < t.size(); ++i) {
+                m_textBuffer += t[i] == '\r' ? '\n' : t[i];
+                if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n')
+                    ++i;
             }
-            const auto part = std::find_if(std::begin(StyleParts), std::end(StyleParts),
-                                           [&](StylePart p) { return is(local, partName(p)); });
-            if (part == std::end(StyleParts))
-                return;
-            forAttributes(m_scope, c, [&](Ns ans, const char *l, const pugi::xml_attribute &a) {
-                for (const StyleAttribute &t : StyleAttributes)
-                    if (t.part == *part && (t.excel ? ans == Ns::X : ssAttr(ans)) && is(l, t.name))
-                        s.*t.field = str(a);
-            });
-        });
+        } else {
+            xml::appendDecoded(m_textBuffer, t, false);
+        }
+    }
+
+    std::string_view collected() const
+    {
+        return m_textMode == TextMode::Raw ? m_textRaw
+               : m_textMode == TextMode::Buffer ? std::string_view(m_textBuffer)
+                                                : std::string_view();
+    }
+
+    // ---- styles
+
+    // A style's index by its name; names not (yet) defined get a forward number.
+    int styleOf(std::string_view name)
+    {
+        if (name == m_lastStyleName)
+            return m_lastStyle;
+        m_lastStyleName.assign(name);
+        const auto it = m_styleNames.constFind(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
+        if (it != m_styleNames.cend()) {
+            m_lastStyle = *it >= 0 ? *it : ForwardStyle + (-2 - *it);
+        } else {
+            const int slot = int(m_forward.size());
+            m_forward.push_back(-1);
+            m_styleNames.insert(QByteArray(name.data(), qsizetype(name.size())), -2 - slot);
+            m_lastStyle = ForwardStyle + slot;
+        }
+        return m_lastStyle;
+    }
+
+    Ctx beginStyle(const std::vector<xml::Attribute> &attrs)
+    {
+        m_style = CellStyle();
+        m_styleId.clear();
+        m_styleParent.clear();
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns))
+                continue;
+            if (local == "ID")
+                m_styleId.assign(m_value(a));
+            else if (local == "Name")
+                m_style.name = qstr(m_value(a));
+            else if (local == "Parent")
+                m_styleParent.assign(m_value(a));
+        }
+        if (m_styleId.empty())
+            return Ctx::Ignore; // unusable
+        const auto it = m_styleNames.constFind(QByteArray::fromStdString(m_styleId));
+        if (it != m_styleNames.cend() && *it >= 0)
+            return Ctx::Ignore; // a repeated name: the first one counts
+        m_style.id = qstr(m_styleId);
+        m_styleAt = ptrdiff_t(m_offset);
+        return Ctx::Style;
+    }
+
+    void endStyle()
+    {
+        const int index = int(book.styles.size());
+        const QByteArray id = QByteArray::fromStdString(m_styleId);
+        const auto it = m_styleNames.find(id);
+        if (it == m_styleNames.end()) {
+            m_styleNames.insert(id, index);
+        } else {
+            m_forward[size_t(-2 - *it)] = index;
+            *it = index;
+        }
+        m_lastStyleName.assign("\x01"); // matches no style name
+        book.styles.push_back(std::move(m_style));
+        m_parents.push_back({QByteArray::fromStdString(m_styleParent), m_styleAt});
+    }
+
+    void readStylePart(std::string_view local, const std::vector<xml::Attribute> &attrs)
+    {
+        const auto part = std::find_if(std::begin(StyleParts), std::end(StyleParts),
+                                       [&](StylePart p) { return local == partName(p); });
+        if (part == std::end(StyleParts))
+            return;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, l] = m_scope.attribute(a.name, m_offset);
+            for (const StyleAttribute &t : StyleAttributes)
+                if (t.part == *part && (t.excel ? ns == Ns::X : ssAttr(ns)) && l == t.name)
+                    m_style.*t.field = qstr(m_value(a));
+        }
+    }
+
+    void readBorder(const std::vector<xml::Attribute> &attrs)
+    {
+        CellStyle::Border border;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, l] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns))
+                continue;
+            for (const BorderAttribute &t : BorderAttributes)
+                if (l == t.name)
+                    border.*t.field = qstr(m_value(a));
+        }
+        if (!border.position.isEmpty())
+            m_style.borders.push_back(std::move(border));
     }
 
     // A style takes what it leaves unset from its parent, and that from its own.
@@ -333,13 +497,16 @@ private:
         enum : unsigned char { Open, Resolving, Done };
         std::vector<unsigned char> state(book.styles.size(), Open);
         std::vector<int> chain;
+        auto parentOf = [&](int i) {
+            const QByteArray &id = m_parents[size_t(i)].id;
+            return id.isEmpty() ? -1 : std::max(-1, m_styleNames.value(id, -1));
+        };
         for (int first = 0; first < int(book.styles.size()); ++first) {
             int i = first;
             while (i >= 0 && state[size_t(i)] == Open) {
                 state[size_t(i)] = Resolving;
                 chain.push_back(i);
-                const Parent &p = m_parents[size_t(i)];
-                i = p.id.isEmpty() ? -1 : m_styleIds.value(p.id, -1);
+                i = parentOf(i);
                 if (i >= 0 && state[size_t(i)] == Resolving)
                     throw ParseFailure{QStringLiteral("стиль «%1» наследует сам от себя (цепочка ss:Parent замкнута)")
                                            .arg(book.styles[size_t(i)].id),
@@ -356,67 +523,315 @@ private:
         }
     }
 
-    int styleOf(const pugi::xml_attribute &a)
+    // Names used before their Style element get their index, or none.
+    void resolveForwardStyles()
     {
-        const char *v = a.value();
-        // Neighbouring cells mostly share their style.
-        if (m_lastStyleName == v)
-            return m_lastStyle;
-        m_lastStyleName = v;
-        m_lastStyle = m_styleIds.value(QString::fromUtf8(v), -1);
-        return m_lastStyle;
-    }
-
-    void readWorksheet(const pugi::xml_node &n)
-    {
-        Worksheet sheet;
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
-            if (ssAttr(ns) && is(local, "Name"))
-                sheet.name = str(a);
-        });
-        if (sheet.name.isEmpty())
-            sheet.name = QStringLiteral("Sheet%1").arg(book.sheets.size() + 1);
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::Ss && is(local, "Table"))
-                readTable(c, sheet);
-            else if (ns == Ns::X && is(local, "WorksheetOptions") && m_firstSelected < 0) {
-                forChildren(m_scope, c, [&](const pugi::xml_node &, Ns ons, const char *olocal) {
-                    if (ons == Ns::X && is(olocal, "Selected"))
-                        m_firstSelected = int(book.sheets.size());
-                });
+        if (m_forward.empty())
+            return;
+        auto fix = [&](int &s) {
+            if (s >= ForwardStyle)
+                s = m_forward[size_t(s - ForwardStyle)];
+        };
+        for (Worksheet &sheet : book.sheets) {
+            fix(sheet.style);
+            for (SheetColumn &c : sheet.columns)
+                fix(c.style);
+            for (SheetRow &r : sheet.rows) {
+                fix(r.style);
+                for (SheetCell &c : r.cells)
+                    fix(c.style);
             }
-        });
-        book.sheets.push_back(std::move(sheet));
+            for (FormatRange &f : sheet.formatsToEdit())
+                fix(f.style);
+            for (RowRange &r : sheet.rowRangesToEdit())
+                fix(r.style);
+        }
     }
 
-    void readTable(const pugi::xml_node &n, Worksheet &sheet)
+    void finish()
     {
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
+        if (m_rootOffset < 0)
+            throw ParseFailure{QStringLiteral("нет ни одного элемента: файл пуст или это не XML"), -1};
+        resolveParents();
+        resolveForwardStyles();
+        if (book.sheets.empty())
+            throw ParseFailure{QStringLiteral("в книге нет ни одного листа (Worksheet)"), m_rootOffset};
+        if (m_activeFromWorkbook >= 0 && m_activeFromWorkbook < int(book.sheets.size()))
+            book.activeSheet = m_activeFromWorkbook;
+        else if (m_firstSelected >= 0)
+            book.activeSheet = m_firstSelected;
+        else
+            book.activeSheet = 0;
+    }
+
+    // ---- sheets
+
+    // A whole-number attribute from min to max; anything else is refused, naming it.
+    int intIn(const xml::Attribute &a, int min, int max, const char *what)
+    {
+        const std::string_view v = m_value(a);
+        const auto n = wholeNumber(v);
+        if (!n || *n < min || *n > max)
+            throw ParseFailure{QStringLiteral("%1 «%2» должен быть целым числом от %3 до %4")
+                                   .arg(QString::fromUtf8(what), qstr(v))
+                                   .arg(min)
+                                   .arg(max),
+                               ptrdiff_t(m_offset)};
+        return int(*n);
+    }
+
+    Ctx beginWorksheet(const std::vector<xml::Attribute> &attrs)
+    {
+        m_sheet = Worksheet();
+        m_above.clear(); // texts are shared within a sheet only
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (ssAttr(ns) && local == "Name")
+                m_sheet.name = qstr(m_value(a));
+        }
+        if (m_sheet.name.isEmpty())
+            m_sheet.name = QStringLiteral("Sheet%1").arg(book.sheets.size() + 1);
+        return Ctx::Worksheet;
+    }
+
+    Ctx beginTable(const std::vector<xml::Attribute> &attrs)
+    {
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
+                continue;
+            if (local == "StyleID")
+                m_sheet.style = styleOf(m_value(a));
+            else if (local == "DefaultRowHeight")
+                m_sheet.defaultRowHeight = points(m_value(a));
+            else if (local == "DefaultColumnWidth")
+                m_sheet.defaultColumnWidth = points(m_value(a));
+        }
+        m_rowEnd = 0;
+        m_columnEnd = 0;
+        m_columns.clear();
+        return Ctx::Table;
+    }
+
+    void readColumn(const std::vector<xml::Attribute> &attrs)
+    {
+        int index = m_columnEnd + 1, span = 0;
+        SheetColumn col;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns))
+                continue;
+            if (local == "Index")
+                index = intIn(a, 1, MaxSheetColumns, "Номер столбца ss:Index");
+            else if (local == "Span")
+                span = intIn(a, 0, MaxSheetColumns, "Повтор столбца ss:Span");
+            else if (local == "Width")
+                col.width = points(m_value(a));
+            else if (local == "StyleID")
+                col.style = styleOf(m_value(a));
+            else if (local == "Hidden")
+                col.hidden = truth(m_value(a));
+        }
+        const int last = std::min(index + span, MaxSheetColumns);
+        if (index <= last)
+            m_columns.push_back({index, last, col});
+        m_columnEnd = last;
+    }
+
+    // The table's columns, later elements over earlier ones: each column is
+    // written once however long the spans, so a file of many wide spans costs
+    // what the sheet has columns.
+    void applyColumns()
+    {
+        if (m_columns.empty())
+            return;
+        int width = 0;
+        for (const PendingColumn &c : m_columns)
+            width = std::max(width, c.last);
+        if (int(m_sheet.columns.size()) < width)
+            m_sheet.columns.resize(size_t(width));
+        std::vector<int> next(size_t(width) + 2); // the first column from i not yet written
+        for (int i = 0; i <= width + 1; ++i)
+            next[size_t(i)] = i;
+        auto find = [&](int i) {
+            int r = i;
+            while (next[size_t(r)] != r)
+                r = next[size_t(r)];
+            while (next[size_t(i)] != r) {
+                const int n = next[size_t(i)];
+                next[size_t(i)] = r;
+                i = n;
+            }
+            return r;
+        };
+        for (auto it = m_columns.rbegin(); it != m_columns.rend(); ++it)
+            for (int i = find(it->index); i <= it->last; i = find(i)) {
+                m_sheet.columns[size_t(i - 1)] = it->column;
+                next[size_t(i)] = i + 1;
+            }
+        m_columns.clear();
+    }
+
+    Ctx beginRow(const std::vector<xml::Attribute> &attrs)
+    {
+        m_row = SheetRow();
+        m_row.index = m_rowEnd + 1;
+        m_rowSpan = 0;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns))
+                continue;
+            if (local == "Index")
+                m_row.index = intIn(a, 1, MaxSheetRows, "Номер строки ss:Index");
+            else if (local == "Span")
+                m_rowSpan = intIn(a, 0, MaxSheetRows, "Повтор строки ss:Span");
+            else if (local == "Height")
+                m_row.height = points(m_value(a));
+            else if (local == "StyleID")
+                m_row.style = styleOf(m_value(a));
+            else if (local == "Hidden")
+                m_row.hidden = truth(m_value(a));
+        }
+        if (m_row.index > MaxSheetRows)
+            throw ParseFailure{QStringLiteral("номер строки больше %1").arg(MaxSheetRows), ptrdiff_t(m_offset)};
+        m_cells.clear();
+        m_cellEnd = 0;
+        return Ctx::Row;
+    }
+
+    void endRow()
+    {
+        const int index = m_row.index;
+        const int last = std::min(index + m_rowSpan, MaxSheetRows);
+        m_rowEnd = last;
+        const bool formatted = m_row.height > 0 || m_row.style >= 0 || m_row.hidden;
+        if (!formatted && m_cells.empty())
+            return;
+        // A repeated row (ss:Span) repeats its format, not its values: the rows
+        // after the first take its height, hidden state and styles as ranges,
+        // at no cost per row; only the first holds its cells.
+        sortCells(m_cells);
+        if (last > index) {
+            if (formatted)
+                m_sheet.rowRangesToEdit().push_back({index + 1, last, m_row.height, m_row.style, m_row.hidden});
+            for (size_t k = 0; k < m_cells.size();) {
+                size_t m = k + 1;
+                while (m < m_cells.size() && m_cells[m].column == m_cells[m - 1].column + 1
+                       && m_cells[m].style == m_cells[k].style)
+                    ++m;
+                if (m_cells[k].style >= 0)
+                    m_sheet.formatsToEdit().push_back(
+                        {index + 1, m_cells[k].column, last, m_cells[m - 1].column, m_cells[k].style});
+                k = m;
+            }
+        }
+        m_row.cells.assign(m_cells.begin(), m_cells.end()); // as many as the row holds, no more
+        m_sheet.rows.push_back(std::move(m_row));
+    }
+
+    Ctx beginCell(const std::vector<xml::Attribute> &attrs)
+    {
+        m_cell = SheetCell();
+        int index = m_cellEnd + 1;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns))
+                continue;
+            if (local == "Index")
+                index = intIn(a, 1, MaxSheetColumns, "Номер столбца ss:Index");
+            else if (local == "StyleID")
+                m_cell.style = styleOf(m_value(a));
+            else if (local == "MergeAcross")
+                m_cell.mergeAcross = intIn(a, 0, MaxSheetColumns - 1, "Объединение ss:MergeAcross");
+            else if (local == "MergeDown")
+                m_cell.mergeDown = intIn(a, 0, MaxSheetRows - 1, "Объединение ss:MergeDown");
+        }
+        if (index > MaxSheetColumns)
+            throw ParseFailure{QStringLiteral("номер столбца больше %1").arg(MaxSheetColumns), ptrdiff_t(m_offset)};
+        m_cell.column = index;
+        m_cell.mergeAcross = std::min(m_cell.mergeAcross, MaxSheetColumns - index);
+        return Ctx::Cell;
+    }
+
+    void endCell()
+    {
+        m_cellEnd = m_cell.column + m_cell.mergeAcross;
+        m_cells.push_back(m_cell);
+    }
+
+    Ctx beginData(const std::vector<xml::Attribute> &attrs)
+    {
+        m_dataType = CellType::String;
+        for (const xml::Attribute &a : attrs) {
+            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            if (!ssAttr(ns) || local != "Type")
+                continue;
+            const std::string_view t = m_value(a);
+            m_dataType = t == "Number"     ? CellType::Number
+                         : t == "Boolean"  ? CellType::Boolean
+                         : t == "DateTime" ? CellType::DateTime
+                         : t == "Error"    ? CellType::Error
+                                           : CellType::String;
+        }
+        beginText();
+        return Ctx::Data;
+    }
+
+    void endData()
+    {
+        SheetCell &cell = m_cell;
+        const std::string_view bytes = collected();
+        if (bytes.empty()) {
+            cell.type = CellType::Empty;
+            cell.text = CellText();
+            return;
+        }
+        TextStore &store = m_sheet.texts;
+        if (m_dataType == CellType::Number && plainDigits(bytes)) {
+            char16_t *d = store.reserve(bytes.size());
+            for (size_t i = 0; i < bytes.size(); ++i)
+                d[i] = char16_t(bytes[i]);
+            cell.text = store.finish(bytes.size());
+            cell.type = CellType::Number;
+            return;
+        }
+        // Values repeat down a column (a class teacher, a class): a text equal
+        // to the one above shares its characters.
+        Above *above = nullptr;
+        if (m_textMode == TextMode::Raw && m_dataType != CellType::Number) {
+            if (cell.column > int(m_above.size()))
+                m_above.resize(size_t(cell.column));
+            above = &m_above[size_t(cell.column - 1)];
+            if (above->bytes == bytes && !above->text.isEmpty()) {
+                cell.text = above->text;
+                cell.type = m_dataType;
                 return;
-            if (is(local, "StyleID"))
-                sheet.style = styleOf(a);
-            else if (is(local, "DefaultRowHeight"))
-                sheet.defaultRowHeight = points(a);
-            else if (is(local, "DefaultColumnWidth"))
-                sheet.defaultColumnWidth = points(a);
-        });
-        size_t children = 0;
-        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
-            ++children;
-        sheet.rows.reserve(sheet.rows.size() + children);
-        // Rows go in as read and are sorted at the end.
-        int column = 0, row = 0;
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns != Ns::Ss)
+            }
+        }
+        char16_t *d = store.reserve(bytes.size());
+        const QChar *e = m_utf8.appendToBuffer(reinterpret_cast<QChar *>(d), QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        const size_t n = size_t(reinterpret_cast<const char16_t *>(e) - d);
+        cp1251::kazakhLetters(d, qsizetype(n)); // ќ is қ
+        cell.type = m_dataType;
+        if (m_dataType == CellType::Number) {
+            if (const auto plain = plainDecimal(QStringView(d, qsizetype(n)))) {
+                cell.text = store.add(*plain);
                 return;
-            if (is(local, "Column"))
-                column = readColumn(c, sheet, column);
-            else if (is(local, "Row"))
-                row = readRow(c, sheet, row);
-        });
-        sortRows(sheet.rows);
-        compactBlankRows(sheet);
+            }
+            cell.type = CellType::String; // not a number after all: keep the text
+        }
+        cell.text = store.finish(n);
+        if (above) {
+            above->bytes = bytes;
+            above->text = cell.text;
+        }
+    }
+
+    void endTable()
+    {
+        sortRows(m_sheet.rows);
+        compactBlankRows(m_sheet);
+        applyColumns();
     }
 
     // A file need not list rows or cells in order: they are sorted once the
@@ -434,9 +849,7 @@ private:
         for (size_t i = 0; i < cells.size(); ++i) {
             if (i + 1 < cells.size() && cells[i + 1].column == cells[i].column)
                 continue;
-            if (out != i)
-                cells[out] = std::move(cells[i]);
-            ++out;
+            cells[out++] = cells[i];
         }
         cells.resize(out);
     }
@@ -458,8 +871,8 @@ private:
             if (j - i > 1) {
                 std::vector<SheetCell> cells;
                 for (size_t k = i; k + 1 < j; ++k)
-                    std::move(rows[k].cells.begin(), rows[k].cells.end(), std::back_inserter(cells));
-                std::move(merged.cells.begin(), merged.cells.end(), std::back_inserter(cells));
+                    cells.insert(cells.end(), rows[k].cells.begin(), rows[k].cells.end());
+                cells.insert(cells.end(), merged.cells.begin(), merged.cells.end());
                 sortCells(cells);
                 merged.cells = std::move(cells);
             }
@@ -510,8 +923,8 @@ private:
                     size_t m = k + 1;
                     while (m < cells.size() && cells[m].column == cells[m - 1].column + 1 && cells[m].style == cells[k].style)
                         ++m;
-                    sheet.formats.push_back({rows[i].index, cells[k].column, rows[j - 1].index, cells[m - 1].column,
-                                             cells[k].style});
+                    sheet.formatsToEdit().push_back({rows[i].index, cells[k].column, rows[j - 1].index,
+                                                     cells[m - 1].column, cells[k].style});
                     k = m;
                 }
             } else {
@@ -523,226 +936,68 @@ private:
         rows = std::move(kept);
     }
 
-    int readColumn(const pugi::xml_node &n, Worksheet &sheet, int previous)
-    {
-        int index = previous + 1, span = 0;
-        SheetColumn col;
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
-            if (!ssAttr(ns))
-                return;
-            if (is(local, "Index"))
-                index = positiveInt(n, a, MaxSheetColumns, "Номер столбца ss:Index");
-            else if (is(local, "Span"))
-                span = nonNegativeInt(n, a, MaxSheetColumns, "Повтор столбца ss:Span");
-            else if (is(local, "Width"))
-                col.width = points(a);
-            else if (is(local, "StyleID"))
-                col.style = styleOf(a);
-            else if (is(local, "Hidden"))
-                col.hidden = truth(a);
-        });
-        const int last = std::min(index + span, MaxSheetColumns);
-        if (int(sheet.columns.size()) < last)
-            sheet.columns.resize(size_t(last));
-        for (int i = index; i <= last; ++i)
-            sheet.columns[size_t(i - 1)] = col;
-        return last;
-    }
-
-    int readRow(const pugi::xml_node &n, Worksheet &sheet, int previous)
-    {
-        int index = previous + 1, span = 0;
-        double height = 0;
-        int style = -1;
-        bool hidden = false;
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
-            if (!ssAttr(ns))
-                return;
-            if (is(local, "Index"))
-                index = positiveInt(n, a, MaxSheetRows, "Номер строки ss:Index");
-            else if (is(local, "Span"))
-                span = nonNegativeInt(n, a, MaxSheetRows, "Повтор строки ss:Span");
-            else if (is(local, "Height"))
-                height = points(a);
-            else if (is(local, "StyleID"))
-                style = styleOf(a);
-            else if (is(local, "Hidden"))
-                hidden = truth(a);
-        });
-        if (index > MaxSheetRows)
-            throw failure(n, QStringLiteral("номер строки больше %1").arg(MaxSheetRows));
-        const int last = std::min(index + span, MaxSheetRows);
-
-        std::vector<SheetCell> cells;
-        cells.reserve(m_lastRowCells); // rows mostly hold as many cells as the one before
-        int column = 0;
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::Ss && is(local, "Cell"))
-                column = readCell(c, cells, column);
-        });
-
-        m_lastRowCells = cells.size();
-        const bool formatted = height > 0 || style >= 0 || hidden;
-        if (!formatted && cells.empty())
-            return last;
-        // A repeated row (ss:Span) repeats its format, not its values: the rows
-        // after the first take its height, hidden state and styles as ranges,
-        // at no cost per row; only the first holds its cells.
-        sortCells(cells);
-        if (last > index) {
-            if (formatted)
-                sheet.rowRanges.push_back({index + 1, last, height, style, hidden});
-            for (size_t k = 0; k < cells.size();) {
-                size_t m = k + 1;
-                while (m < cells.size() && cells[m].column == cells[m - 1].column + 1 && cells[m].style == cells[k].style)
-                    ++m;
-                if (cells[k].style >= 0)
-                    sheet.formats.push_back({index + 1, cells[k].column, last, cells[m - 1].column, cells[k].style});
-                k = m;
-            }
-        }
-        sheet.rows.push_back({index, height, style, hidden, std::move(cells)});
-        return last;
-    }
-
-    // Values repeat down a column (a class teacher, a class): a text equal to
-    // the one above shares its string.
-    QString shared(int column, const char *utf8)
-    {
-        const std::string_view v(utf8);
-        if (v.empty())
-            return QString();
-        if (column > int(m_above.size()))
-            m_above.resize(size_t(column));
-        auto &[text, string] = m_above[size_t(column - 1)];
-        if (text != v) {
-            text = v;
-            string = cp1251::kazakhLetters(QString::fromUtf8(v.data(), qsizetype(v.size()))); // ќ is қ
-        }
-        return string;
-    }
-
-    int readCell(const pugi::xml_node &n, std::vector<SheetCell> &cells, int previousEnd)
-    {
-        SheetCell cell;
-        int index = previousEnd + 1;
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
-            if (!ssAttr(ns))
-                return;
-            if (is(local, "Index"))
-                index = positiveInt(n, a, MaxSheetColumns, "Номер столбца ss:Index");
-            else if (is(local, "StyleID"))
-                cell.style = styleOf(a);
-            else if (is(local, "MergeAcross"))
-                cell.mergeAcross = nonNegativeInt(n, a, MaxSheetColumns - 1, "Объединение ss:MergeAcross");
-            else if (is(local, "MergeDown"))
-                cell.mergeDown = nonNegativeInt(n, a, MaxSheetRows - 1, "Объединение ss:MergeDown");
-        });
-        if (index > MaxSheetColumns)
-            throw failure(n, QStringLiteral("номер столбца больше %1").arg(MaxSheetColumns));
-        cell.column = index;
-        cell.mergeAcross = std::min(cell.mergeAcross, MaxSheetColumns - index);
-        forChildren(m_scope, n, [&](const pugi::xml_node &c, Ns ns, const char *local) {
-            if (ns == Ns::Ss && is(local, "Data"))
-                readData(c, cell);
-        });
-        const int end = index + cell.mergeAcross;
-        cells.push_back(std::move(cell));
-        return end;
-    }
-
-    void readData(const pugi::xml_node &n, SheetCell &cell)
-    {
-        const char *type = "String";
-        forAttributes(m_scope, n, [&](Ns ns, const char *local, const pugi::xml_attribute &a) {
-            if (ssAttr(ns) && is(local, "Type"))
-                type = a.value();
-        });
-        QString text;
-        if (n.first_child())
-            text = cp1251::kazakhLetters(elementText(n));
-        else if (is(type, "Number"))
-            text = QString::fromUtf8(n.value());
-        else
-            text = shared(cell.column, n.value());
-        if (text.isEmpty()) {
-            cell.type = CellType::Empty;
-            cell.text.clear();
-            return;
-        }
-        if (is(type, "Number")) {
-            if (auto plain = plainDecimal(text)) {
-                cell.type = CellType::Number;
-                cell.text = *plain;
-                return;
-            }
-            cell.type = CellType::String; // not a number after all: keep the text
-        } else if (is(type, "Boolean")) {
-            cell.type = CellType::Boolean;
-        } else if (is(type, "DateTime")) {
-            cell.type = CellType::DateTime;
-        } else if (is(type, "Error")) {
-            cell.type = CellType::Error;
-        } else {
-            cell.type = CellType::String;
-        }
-        cell.text = std::move(text);
-    }
-
     Scope m_scope;
+    Values m_value;
+    std::vector<Frame> m_frames;
+    size_t m_offset = 0;         // of the element being started
+    ptrdiff_t m_rootOffset = -1; // -1 until the root element is seen
+
+    enum class TextMode : unsigned char { None, Raw, Buffer };
+    TextMode m_textMode = TextMode::None;
+    std::string_view m_textRaw; // the one piece of text, when it needs no change
+    std::string m_textBuffer;
+    bool m_textHasChild = false, m_textHasValue = false;
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+
+    CellStyle m_style;
+    std::string m_styleId, m_styleParent;
+    ptrdiff_t m_styleAt = -1;
     struct Parent {
-        QString id;
+        QByteArray id;
         ptrdiff_t offset = -1; // of the Style element
     };
     std::vector<Parent> m_parents;
-    QHash<QString, int> m_styleIds;
-    std::string_view m_lastStyleName = "\x01"; // matches no style name
+    QHash<QByteArray, int> m_styleNames; // index, or -2 - forward number
+    std::vector<int> m_forward;          // forward number -> index, -1 for none
+    std::string m_lastStyleName = "\x01";
     int m_lastStyle = -1;
-    size_t m_lastRowCells = 0;
-    std::vector<std::pair<std::string_view, QString>> m_above; // per column; views into the parsed buffer
+
+    Worksheet m_sheet;
+    struct PendingColumn {
+        int index, last;
+        SheetColumn column;
+    };
+    std::vector<PendingColumn> m_columns;
+    int m_columnEnd = 0, m_rowEnd = 0, m_rowSpan = 0, m_cellEnd = 0;
+    SheetRow m_row;
+    std::vector<SheetCell> m_cells;
+    SheetCell m_cell;
+    CellType m_dataType = CellType::String;
+    struct Above {
+        std::string_view bytes; // into the bytes being read
+        CellText text;
+    };
+    std::vector<Above> m_above; // per column
+
     int m_activeFromWorkbook = -1;
     int m_firstSelected = -1;
 };
 
-QString describe(pugi::xml_parse_status status)
-{
-    switch (status) {
-    case pugi::status_out_of_memory: return QStringLiteral("не хватило памяти");
-    case pugi::status_unrecognized_tag: return QStringLiteral("непонятный тег");
-    case pugi::status_bad_pi: return QStringLiteral("испорчена инструкция обработки или объявление XML");
-    case pugi::status_bad_comment: return QStringLiteral("испорчен комментарий");
-    case pugi::status_bad_cdata: return QStringLiteral("испорчен раздел CDATA");
-    case pugi::status_bad_doctype: return QStringLiteral("испорчено объявление DOCTYPE");
-    case pugi::status_bad_pcdata: return QStringLiteral("испорчен текст");
-    case pugi::status_bad_start_element: return QStringLiteral("испорчен открывающий тег");
-    case pugi::status_bad_attribute: return QStringLiteral("испорчен атрибут");
-    case pugi::status_bad_end_element: return QStringLiteral("испорчен закрывающий тег");
-    case pugi::status_end_element_mismatch:
-        return QStringLiteral("закрывающий тег не соответствует открывающему (или файл оборван)");
-    case pugi::status_append_invalid_root: return QStringLiteral("недопустимый корневой узел");
-    case pugi::status_no_document_element: return QStringLiteral("нет ни одного элемента: файл пуст или это не XML");
-    default: return QStringLiteral("файл не является правильным XML");
-    }
-}
-
-// Line and column (in characters) of a byte offset; an element's is that of its "<".
-void position(const QByteArray &data, ptrdiff_t offset, Error *error)
+// Line and column (in characters) of a byte offset.
+void position(std::string_view data, ptrdiff_t offset, Error *error)
 {
     if (!error || offset < 0)
         return;
-    const char *p = data.constData();
-    offset = std::min<ptrdiff_t>(offset, data.size());
-    if (offset > 0 && p[offset - 1] == '<')
-        --offset;
-    else if (offset > 1 && p[offset - 1] == '/' && p[offset - 2] == '<')
-        offset -= 2;
+    const char *p = data.data();
+    offset = std::min<ptrdiff_t>(offset, ptrdiff_t(data.size()));
     int line = 1;
     ptrdiff_t lineStart = 0;
-    for (ptrdiff_t i = 0; i < offset; ++i)
-        if (p[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
+    for (const char *q = p; (q = static_cast<const char *>(std::memchr(q, '\n', size_t(p + offset - q))));) {
+        ++line;
+        lineStart = ++q - p;
+        if (q >= p + offset)
+            break;
+    }
     int column = 1;
     for (ptrdiff_t i = lineStart; i < offset; ++i)
         if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80)
@@ -752,14 +1007,14 @@ void position(const QByteArray &data, ptrdiff_t offset, Error *error)
 }
 
 // The encoding named by the XML declaration; empty when none is named.
-QByteArray declaredEncoding(const QByteArray &data)
+QByteArray declaredEncoding(QByteArrayView data)
 {
     if (!data.startsWith("<?xml"))
         return {};
     const qsizetype end = data.indexOf("?>");
     if (end < 0)
         return {};
-    const QByteArray decl = data.left(end);
+    const QByteArrayView decl = data.first(end);
     const qsizetype at = decl.indexOf("encoding");
     if (at < 0)
         return {};
@@ -773,80 +1028,71 @@ QByteArray declaredEncoding(const QByteArray &data)
         return {};
     const char quote = decl[i];
     const qsizetype close = decl.indexOf(quote, i + 1);
-    return close < 0 ? QByteArray() : decl.mid(i + 1, close - i - 1);
+    return close < 0 ? QByteArray() : decl.sliced(i + 1, close - i - 1).toByteArray();
 }
 
-
-// Fills a buffer of the given size; false when the bytes could not be had.
-using Fill = std::function<bool(char *)>;
-
-// Parses size bytes that fill() puts into the arena, in place. Positions of
-// errors are counted in the untouched bytes that original() gives.
-std::optional<Workbook> parse(qsizetype size, const Fill &fill, const std::function<QByteArray()> &original,
-                              Error *error, bool *filled)
+// UTF-16 and UTF-32 files, by their byte order mark or their first "<".
+std::optional<QStringDecoder::Encoding> wideEncoding(std::string_view d)
 {
-    ParseArena arena(size_t(size) * 4 + (size_t(1) << 20));
-    const ParseArena::Active active(arena);
-    std::unique_ptr<char[]> heap;
-    char *data = static_cast<char *>(arena.take(size_t(size) + 1));
-    if (!data) {
-        heap.reset(new char[size_t(size) + 1]);
-        data = heap.get();
-    }
-    *filled = fill(data);
-    if (!*filled)
-        return std::nullopt;
-    data[size] = 0;
+    auto starts = [&](std::string_view p) { return d.substr(0, p.size()) == p; };
+    using namespace std::string_view_literals;
+    if (starts("\xFF\xFE\0\0"sv) || starts("<\0\0\0"sv))
+        return QStringDecoder::Utf32LE;
+    if (starts("\0\0\xFE\xFF"sv) || starts("\0\0\0<"sv))
+        return QStringDecoder::Utf32BE;
+    if (starts("\xFF\xFE"sv) || starts("<\0"sv))
+        return QStringDecoder::Utf16LE;
+    if (starts("\xFE\xFF"sv) || starts("\0<"sv))
+        return QStringDecoder::Utf16BE;
+    return std::nullopt;
+}
 
-    const QByteArray named = declaredEncoding(QByteArray::fromRawData(data, std::min<qsizetype>(size, 512)));
-    const QByteArray enc = named.toLower();
-    if (enc == "windows-1251" || enc == "cp1251") {
-        QByteArray utf8 = cp1251::decode(QByteArrayView(data, size)).toUtf8();
-        // The declaration goes (blanked, so positions stay): pugixml reads UTF-8.
-        const qsizetype end = utf8.indexOf("?>") + 2;
-        std::fill(utf8.begin(), utf8.begin() + end, ' ');
-        bool copied = false;
-        return parse(
-            utf8.size(), [&utf8](char *to) { return std::memcpy(to, utf8.constData(), size_t(utf8.size())) != nullptr; },
-            [&utf8] { return utf8; }, error, &copied);
-    }
-    if (!enc.isEmpty() && enc != "utf-8" && enc != "utf8" && enc != "utf-16" && enc != "us-ascii"
-        && enc != "iso-8859-1" && enc != "latin1") {
-        if (error) {
-            *error = Error{};
-            error->message = QStringLiteral("кодировка «%1» не поддерживается (нужна UTF-8)")
-                                 .arg(QString::fromUtf8(named));
-        }
-        return std::nullopt;
-    }
+std::optional<Workbook> parse(std::string_view data, Error *error, bool converted = false)
+{
     auto fail = [&](const QString &message, ptrdiff_t offset) {
         if (error) {
             *error = Error{};
             error->message = message;
-            position(original(), offset, error);
+            position(data, offset, error);
         }
         return std::nullopt;
     };
-
-    pugi::xml_document doc; // after the arena: gone before it
-    // Whitespace-only text is kept when it is a whole value (a cell of one space);
-    // an element's text is kept in the element, not in a node of its own.
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype
-                             | pugi::parse_embed_pcdata;
-    const pugi::xml_parse_result result = doc.load_buffer_inplace(data, size_t(size), options);
-    if (!result)
-        return fail(describe(result.status), result.offset);
-    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
-        if (n.type() == pugi::node_doctype)
-            return fail(QStringLiteral("объявление DOCTYPE не допускается: книга SpreadsheetML "
-                                       "обходится без DTD и сущностей"),
-                        n.offset_debug());
+    if (!converted) {
+        // Whatever the file is in, it is read as UTF-8.
+        if (const auto wide = wideEncoding(data)) {
+            QStringDecoder decoder(*wide);
+            const QByteArray utf8 = QString(decoder(QByteArrayView(data.data(), qsizetype(data.size())))).toUtf8();
+            return parse(std::string_view(utf8.constData(), size_t(utf8.size())), error, true);
+        }
+        const QByteArray named = declaredEncoding(QByteArrayView(data.data(), qsizetype(std::min<size_t>(data.size(), 512))));
+        const QByteArray enc = named.toLower();
+        QByteArray utf8;
+        if (enc == "windows-1251" || enc == "cp1251")
+            utf8 = cp1251::decode(QByteArrayView(data.data(), qsizetype(data.size()))).toUtf8();
+        else if (enc == "iso-8859-1" || enc == "latin1")
+            utf8 = QString::fromLatin1(data.data(), qsizetype(data.size())).toUtf8();
+        else if (!enc.isEmpty() && enc != "utf-8" && enc != "utf8" && enc != "utf-16" && enc != "us-ascii")
+            return fail(QStringLiteral("кодировка «%1» не поддерживается (нужна UTF-8)").arg(QString::fromUtf8(named)), -1);
+        if (!enc.isEmpty() && !utf8.isNull())
+            return parse(std::string_view(utf8.constData(), size_t(utf8.size())), error, true);
+    }
     try {
         Reader reader;
-        reader.readWorkbook(doc.document_element());
+        xml::Scanner scanner(data);
+        try {
+            reader.read(scanner);
+        } catch (const ParseFailure &f) {
+            // Bytes that are not XML are the first thing to say.
+            for (xml::Scanner::Token t = xml::Scanner::Token::Start; t != xml::Scanner::Token::Eof
+                                                                    && t != xml::Scanner::Token::Doctype;)
+                t = scanner.next();
+            return fail(f.message, f.offset);
+        }
         return std::move(reader.book);
-    } catch (const ParseFailure &f) {
-        return fail(f.message, f.offset);
+    } catch (const xml::SyntaxError &e) {
+        return fail(e.message, ptrdiff_t(e.offset));
+    } catch (const std::bad_alloc &) {
+        return fail(QStringLiteral("не хватило памяти"), -1);
     }
 }
 
@@ -854,10 +1100,7 @@ std::optional<Workbook> parse(qsizetype size, const Fill &fill, const std::funct
 
 std::optional<Workbook> read(const QByteArray &input, Error *error)
 {
-    bool filled = false;
-    return parse(
-        input.size(), [&input](char *to) { return std::memcpy(to, input.constData(), size_t(input.size())) != nullptr; },
-        [&input] { return input; }, error, &filled);
+    return parse(std::string_view(input.constData(), size_t(input.size())), error);
 }
 
 std::optional<Workbook> readFile(const QString &path, Error *error)
@@ -874,31 +1117,27 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         return std::nullopt;
     }
     const qsizetype size = file.size();
-    auto fill = [&file, size](char *to) {
-        qsizetype got = 0;
-        while (got < size) {
-            const qint64 n = file.read(to + got, size - got);
-            if (n <= 0)
-                return false;
-            got += n;
-        }
-        return true;
-    };
-    // An error is rare: its position is counted in the file read again.
-    auto again = [&path] {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    bool filled = false;
-    auto book = parse(size, fill, again, error, &filled);
-    if (!filled) {
-        if (error) {
-            *error = Error{};
-            error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
-                                 .arg(name, fileFailureReason(errno, file.errorString()));
-        }
-        return std::nullopt;
+    ParseArena arena(size_t(size) + 1);
+    std::unique_ptr<char[]> heap;
+    char *data = static_cast<char *>(arena.take(size_t(size) + 1));
+    if (!data) {
+        heap.reset(new char[size_t(size) + 1]);
+        data = heap.get();
     }
+    qsizetype got = 0;
+    while (got < size) {
+        const qint64 n = file.read(data + got, size - got);
+        if (n <= 0) {
+            if (error) {
+                *error = Error{};
+                error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
+                                     .arg(name, fileFailureReason(errno, file.errorString()));
+            }
+            return std::nullopt;
+        }
+        got += n;
+    }
+    auto book = parse(std::string_view(data, size_t(size)), error);
     if (!book && error) {
         if (error->line > 0)
             error->message = QStringLiteral("Файл %1, строка %2, столбец %3: %4")

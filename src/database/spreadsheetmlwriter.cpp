@@ -14,7 +14,7 @@ namespace {
 
 
 // UTF-8 straight into the output, escaped on the way: no buffer per value.
-void appendEscaped(QByteArray &out, const QString &text, bool attribute)
+void appendEscaped(QByteArray &out, QStringView text, bool attribute)
 {
     const qsizetype n = text.size();
     const char16_t *u = reinterpret_cast<const char16_t *>(text.constData());
@@ -308,7 +308,7 @@ private:
                 m_out += "><Data ss:Type=\"";
                 m_out += typeName(oc.stored->type);
                 m_out += "\">";
-                appendEscaped(m_out, oc.stored->text, false);
+                appendEscaped(m_out, oc.stored->text.view(), false);
                 m_out += "</Data></Cell>";
             } else {
                 m_out += "/>";
@@ -352,8 +352,8 @@ private:
     // stretches and cells, never by how many rows a range covers.
     void writeRows()
     {
-        const std::vector<FormatRange> &formats = m_sheet.formats;
-        const std::vector<RowRange> &ranges = m_sheet.rowRanges;
+        const std::vector<FormatRange> &formats = m_sheet.formats();
+        const std::vector<RowRange> &ranges = m_sheet.rowRanges();
         std::vector<int> bounds;
         bounds.reserve(2 * (m_sheet.rows.size() + formats.size() + ranges.size()));
         auto bound = [&](long long r) {
@@ -448,7 +448,7 @@ private:
     {
         m_formatCells.clear();
         for (int i : active) {
-            const FormatRange &f = m_sheet.formats[size_t(i)];
+            const FormatRange &f = m_sheet.formats()[size_t(i)];
             for (int c = std::max(1, f.left); c <= std::min(f.right, MaxSheetColumns); ++c)
                 m_formatCells.push_back({c, f.style});
         }

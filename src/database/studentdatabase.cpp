@@ -73,21 +73,18 @@ Workbook builtIn()
     const int groupStart[] = {1, 4, 7};
     const int groupAcross[] = {2, 2, 1};
     for (int g = 0; g < 3; ++g) {
+        sheet.setText(1, groupStart[g], texts[g]);
         SheetCell &c = sheet.cellAt(1, groupStart[g]);
-        c.text = texts[g];
-        c.type = CellType::String;
         c.style = centredIx;
         c.mergeAcross = groupAcross[g];
     }
     sheet.cellAt(1, 9).style = headingIx;
     // Row 2: the column headings, A to F centred.
     for (int col = 1; col <= ColumnCount; ++col) {
-        SheetCell &c = sheet.cellAt(2, col);
-        c.text = texts[3 + col - 1];
-        c.type = CellType::String;
-        c.style = col <= 6 ? centredIx : headingIx;
+        sheet.setText(2, col, texts[3 + col - 1]);
+        sheet.cellAt(2, col).style = col <= 6 ? centredIx : headingIx;
     }
-    sheet.formats.push_back({FirstPupilRow, 1, LastBorderedRow, ColumnCount, pupilIx});
+    sheet.formatsToEdit().push_back({FirstPupilRow, 1, LastBorderedRow, ColumnCount, pupilIx});
     book.sheets.push_back(std::move(sheet));
     return book;
 }

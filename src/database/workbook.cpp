@@ -1,6 +1,8 @@
 #include "database/workbook.h"
 
 #include <algorithm>
+#include <cstring>
+#include <queue>
 
 namespace gravik {
 
@@ -27,6 +29,151 @@ int rowKey(const SheetRow &r) { return r.index; }
 int cellKey(const SheetCell &c) { return c.column; }
 
 } // namespace
+
+char16_t *TextStore::reserve(size_t n)
+{
+    // A block a copy of the sheet shares is left to it: both would write after
+    // the same used part.
+    if (m_blocks.empty() || m_capacity - m_used < n || m_blocks.back().use_count() > 1) {
+        constexpr size_t blockSize = size_t(1) << 17; // characters
+        m_capacity = std::max(n, blockSize);
+        m_blocks.emplace_back(new char16_t[m_capacity]);
+        m_used = 0;
+    }
+    return m_blocks.back().get() + m_used;
+}
+
+CellText TextStore::finish(size_t m)
+{
+    CellText t;
+    if (m == 0)
+        return t;
+    t.m_data = m_blocks.back().get() + m_used;
+    t.m_size = quint32(std::min<size_t>(m, 0x7fffffff));
+    m_used += m;
+    return t;
+}
+
+CellText TextStore::add(QStringView text)
+{
+    const size_t n = size_t(text.size());
+    if (n == 0)
+        return {};
+    std::memcpy(reserve(n), text.utf16(), n * sizeof(char16_t));
+    return finish(n);
+}
+
+// Which ranges hold each stretch of rows ("band"): a cell's lookup is a binary
+// search and a look at the few ranges of its band, not a walk over all of them.
+struct Worksheet::RangeIndex {
+    std::vector<long long> formatBands; // first row of each band; the last ends them
+    std::vector<int> formatStart;       // per band, where its formats begin in formatList
+    std::vector<int> formatList;        // indexes into formats, in their order
+    bool scanFormats = false;           // ranges so overlapped that bands would cost more than a walk
+    std::vector<long long> rowBands;
+    std::vector<int> rowRange; // per band, the first row range holding it, -1 for none
+};
+
+namespace {
+
+int bandOf(const std::vector<long long> &bands, int row)
+{
+    const auto it = std::upper_bound(bands.begin(), bands.end(), (long long)row);
+    return it == bands.begin() || it == bands.end() ? -1 : int(it - bands.begin()) - 1;
+}
+
+template <class R>
+std::vector<long long> bandsOf(const std::vector<R> &ranges, bool (*counts)(const R &))
+{
+    std::vector<long long> b;
+    b.reserve(ranges.size() * 2);
+    for (const R &r : ranges)
+        if (counts(r)) {
+            b.push_back(r.top);
+            b.push_back(r.bottom + 1LL);
+        }
+    std::sort(b.begin(), b.end());
+    b.erase(std::unique(b.begin(), b.end()), b.end());
+    return b;
+}
+
+bool styledFormat(const FormatRange &f) { return f.style >= 0 && f.top <= f.bottom && f.left <= f.right; }
+bool anyRowRange(const RowRange &r) { return r.top <= r.bottom; }
+
+} // namespace
+
+std::vector<FormatRange> &Worksheet::formatsToEdit()
+{
+    m_index.reset();
+    return m_formats;
+}
+
+std::vector<RowRange> &Worksheet::rowRangesToEdit()
+{
+    m_index.reset();
+    return m_rowRanges;
+}
+
+const Worksheet::RangeIndex &Worksheet::rangeIndex() const
+{
+    if (m_index)
+        return *m_index;
+    auto x = std::make_shared<RangeIndex>();
+    x->formatBands = bandsOf(m_formats, styledFormat);
+    const auto &fb = x->formatBands;
+    auto span = [&](long long top, long long end) {
+        return std::pair<int, int>(int(std::lower_bound(fb.begin(), fb.end(), top) - fb.begin()),
+                                   int(std::lower_bound(fb.begin(), fb.end(), end) - fb.begin()));
+    };
+    long long entries = 0;
+    for (const FormatRange &f : m_formats)
+        if (styledFormat(f)) {
+            const auto [a, b] = span(f.top, f.bottom + 1LL);
+            entries += b - a;
+        }
+    if (entries > 8 * (long long)m_formats.size() + 100000) {
+        x->scanFormats = true;
+    } else {
+        const int bands = std::max(0, int(fb.size()) - 1);
+        x->formatStart.assign(size_t(bands) + 1, 0);
+        for (const FormatRange &f : m_formats)
+            if (styledFormat(f)) {
+                const auto [a, b] = span(f.top, f.bottom + 1LL);
+                for (int k = a; k < b; ++k)
+                    ++x->formatStart[size_t(k) + 1];
+            }
+        for (int k = 0; k < bands; ++k)
+            x->formatStart[size_t(k) + 1] += x->formatStart[size_t(k)];
+        x->formatList.resize(size_t(entries));
+        std::vector<int> fill(x->formatStart.begin(), x->formatStart.end() - 1);
+        for (int i = 0; i < int(m_formats.size()); ++i)
+            if (styledFormat(m_formats[size_t(i)])) {
+                const auto [a, b] = span(m_formats[size_t(i)].top, m_formats[size_t(i)].bottom + 1LL);
+                for (int k = a; k < b; ++k)
+                    x->formatList[size_t(fill[size_t(k)]++)] = i;
+            }
+    }
+
+    // Row ranges: a sweep down the bands keeps the open ranges by their order.
+    x->rowBands = bandsOf(m_rowRanges, anyRowRange);
+    const auto &rb = x->rowBands;
+    std::vector<int> order;
+    for (int i = 0; i < int(m_rowRanges.size()); ++i)
+        if (anyRowRange(m_rowRanges[size_t(i)]))
+            order.push_back(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return m_rowRanges[size_t(a)].top < m_rowRanges[size_t(b)].top; });
+    std::priority_queue<int, std::vector<int>, std::greater<int>> open;
+    size_t next = 0;
+    for (size_t k = 0; k + 1 < rb.size(); ++k) {
+        while (next < order.size() && m_rowRanges[size_t(order[next])].top <= rb[k])
+            open.push(order[next++]);
+        while (!open.empty() && m_rowRanges[size_t(open.top())].bottom < rb[k])
+            open.pop();
+        x->rowRange.push_back(open.empty() ? -1 : open.top());
+    }
+    m_index = std::move(x);
+    return *m_index;
+}
 
 void CellStyle::inheritFrom(const CellStyle &base)
 {
@@ -84,16 +231,16 @@ SheetCell &Worksheet::cellAt(int r, int column)
     return *it;
 }
 
-QString Worksheet::text(int r, int column) const
+QStringView Worksheet::textView(int r, int column) const
 {
     const SheetCell *c = cell(r, column);
-    return c ? c->text : QString();
+    return c ? c->text.view() : QStringView();
 }
 
-void Worksheet::setText(int r, int column, const QString &text, CellType type)
+void Worksheet::setText(int r, int column, QStringView text, CellType type)
 {
     SheetCell &c = cellAt(r, column);
-    c.text = text;
+    c.text = texts.add(text);
     c.type = text.isEmpty() ? CellType::Empty : type;
 }
 
@@ -101,9 +248,16 @@ int Worksheet::effectiveStyle(int r, int column) const
 {
     if (const SheetCell *c = cell(r, column); c && c->style >= 0)
         return c->style;
-    for (const FormatRange &f : formats)
-        if (f.contains(r, column) && f.style >= 0)
-            return f.style;
+    const RangeIndex &x = rangeIndex();
+    if (x.scanFormats) {
+        for (const FormatRange &f : m_formats)
+            if (f.contains(r, column) && f.style >= 0)
+                return f.style;
+    } else if (const int band = bandOf(x.formatBands, r); band >= 0) {
+        for (int k = x.formatStart[size_t(band)]; k < x.formatStart[size_t(band) + 1]; ++k)
+            if (const FormatRange &f = m_formats[size_t(x.formatList[size_t(k)])]; f.contains(r, column))
+                return f.style;
+    }
     if (const SheetRow *sr = row(r)) {
         if (sr->style >= 0)
             return sr->style;
@@ -117,10 +271,10 @@ int Worksheet::effectiveStyle(int r, int column) const
 
 const RowRange *Worksheet::rowRange(int r) const
 {
-    for (const RowRange &rr : rowRanges)
-        if (r >= rr.top && r <= rr.bottom)
-            return &rr;
-    return nullptr;
+    const RangeIndex &x = rangeIndex();
+    const int band = bandOf(x.rowBands, r);
+    const int i = band < 0 ? -1 : x.rowRange[size_t(band)];
+    return i < 0 ? nullptr : &m_rowRanges[size_t(i)];
 }
 
 double Worksheet::columnWidth(int column) const
@@ -144,9 +298,9 @@ int Worksheet::usedRows() const
     for (const SheetRow &r : rows)
         for (const SheetCell &c : r.cells)
             last = std::max(last, r.index + c.mergeDown);
-    for (const FormatRange &f : formats)
+    for (const FormatRange &f : m_formats)
         last = std::max(last, f.bottom);
-    for (const RowRange &rr : rowRanges)
+    for (const RowRange &rr : m_rowRanges)
         last = std::max(last, rr.bottom);
     return last;
 }
@@ -159,7 +313,7 @@ int Worksheet::usedColumns() const
             for (const SheetCell &c : r.cells)
                 last = std::max(last, c.column + c.mergeAcross);
         }
-    for (const FormatRange &f : formats)
+    for (const FormatRange &f : m_formats)
         last = std::max(last, f.right);
     return last;
 }

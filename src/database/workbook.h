@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,13 +18,46 @@ constexpr int MaxSheetColumns = 16384;
 
 enum class CellType : unsigned char { Empty, String, Number, Boolean, DateTime, Error };
 
+// A cell's text: characters kept in its worksheet's TextStore, not a string
+// of its own (a million QStrings cost a million allocations and twice the
+// bytes). Valid while that worksheet, or a copy of it, lives; cells with the
+// same value may share one.
+class CellText
+{
+public:
+    QStringView view() const { return QStringView(m_data, qsizetype(m_size)); }
+    QString toString() const { return view().toString(); }
+    bool isEmpty() const { return m_size == 0; }
+
+private:
+    friend class TextStore;
+    const char16_t *m_data = nullptr;
+    quint32 m_size = 0;
+};
+
+// The characters of a worksheet's cells, in large blocks that are never moved
+// nor changed once written: copies of a sheet share them.
+class TextStore
+{
+public:
+    CellText add(QStringView text);
+    // Room for n characters; finish() keeps the first m of them as one text.
+    // Until then the next reserve() or add() may reuse the room.
+    char16_t *reserve(size_t n);
+    CellText finish(size_t m);
+
+private:
+    std::vector<std::shared_ptr<char16_t[]>> m_blocks;
+    size_t m_used = 0, m_capacity = 0;
+};
+
 struct SheetCell {
+    CellText text; // a Number holds its plain decimal text
     int column = 0; // 1-based
     int style = -1; // index into Workbook::styles, -1: inherited
     int mergeAcross = 0;
     int mergeDown = 0;
     CellType type = CellType::Empty;
-    QString text; // a Number holds its plain decimal text
 
     bool hasValue() const { return type != CellType::Empty; }
 };
@@ -89,11 +124,17 @@ public:
     QString name;
     std::vector<SheetRow> rows; // sorted by index
     std::vector<SheetColumn> columns; // columns[0] is column A
-    std::vector<FormatRange> formats;
-    std::vector<RowRange> rowRanges; // for rows not stored in rows
     double defaultRowHeight = 0;   // points; 0: not given
     double defaultColumnWidth = 0; // points; 0: not given
     int style = -1;
+    TextStore texts; // of the cells
+
+    // Lookups go through an index of the ranges, made on first need: the
+    // non-const accessors drop it (do not keep what they return).
+    const std::vector<FormatRange> &formats() const { return m_formats; }
+    std::vector<FormatRange> &formatsToEdit();
+    const std::vector<RowRange> &rowRanges() const { return m_rowRanges; } // for rows not stored in rows
+    std::vector<RowRange> &rowRangesToEdit();
 
     const SheetRow *row(int index) const;
     SheetRow &rowAt(int index); // creates the row
@@ -101,8 +142,9 @@ public:
     SheetCell &cellAt(int row, int column); // creates the cell
 
     // The cell's value as text; an empty or missing cell gives the empty text.
-    QString text(int row, int column) const;
-    void setText(int row, int column, const QString &text, CellType type = CellType::String);
+    QString text(int row, int column) const { return textView(row, column).toString(); }
+    QStringView textView(int row, int column) const; // valid until the sheet changes
+    void setText(int row, int column, QStringView text, CellType type = CellType::String);
 
     // The style a cell shows: its own, else a format range's, the row's (a
     // stored row's, else a row range's), the column's, the table's; -1 when
@@ -119,6 +161,14 @@ public:
     int usedColumns() const;
 
     std::vector<Merge> merges() const;
+
+private:
+    struct RangeIndex;
+    const RangeIndex &rangeIndex() const;
+
+    std::vector<FormatRange> m_formats;
+    std::vector<RowRange> m_rowRanges;
+    mutable std::shared_ptr<const RangeIndex> m_index; // of the two above
 };
 
 class Workbook

@@ -241,7 +241,7 @@ bool WorkbookModel::setData(const QModelIndex &index, const QVariant &value, int
     Worksheet &s = *m_book.active();
     const QString text = value.toString();
     const SheetCell *old = s.cell(row, column);
-    if ((old ? old->text : QString()) == text)
+    if ((old ? old->text.view() : QStringView()) == text)
         return true;
     // A number stays a number while it is edited as one.
     CellType type = CellType::String;

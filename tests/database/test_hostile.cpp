@@ -143,6 +143,10 @@ private slots:
             << book("<Row><Cell ss:StyleID=\"s49999\"><Data ss:Type=\"String\">x</Data></Cell></Row>",
                     repeat(50000, [](int i) { return "<Style ss:ID=\"s" + num(i) + "\"><Font ss:Size=\"" + num(i % 40 + 1) + "\"/></Style>"; }))
             << "A1=x";
+        QTest::newRow("wide column spans")
+            << book(repeat(50000, [](int i) { return "<Column ss:Index=\"1\" ss:Span=\"16383\" ss:Width=\"" + num(i % 90 + 10) + "\"/>"; })
+                    + "<Row><Cell><Data ss:Type=\"String\">z</Data></Cell></Row>")
+            << "A1=z";
         QTest::newRow("long parent chain")
             << book("<Row><Cell ss:StyleID=\"s0\"><Data ss:Type=\"String\">y</Data></Cell></Row>",
                     repeat(100000, [](int i) {
@@ -164,9 +168,34 @@ private slots:
         QCOMPARE(b->active()->text(ref->row, ref->column), check.section(u'=', 1));
         if (QByteArray(QTest::currentDataTag()) == "long parent chain")
             QCOMPARE(b->styles[size_t(b->active()->effectiveStyle(1, 1))].bold, QStringLiteral("1"));
+        if (QByteArray(QTest::currentDataTag()) == "wide column spans")
+            QCOMPARE(b->active()->columnWidth(MaxSheetColumns), 49999 % 90 + 10.0);
         if (QByteArray(QTest::currentDataTag()) == "rows in descending order")
             QVERIFY(std::is_sorted(b->active()->rows.begin(), b->active()->rows.end(),
                                    [](const SheetRow &x, const SheetRow &y) { return x.index < y.index; }));
+    }
+
+    void lookupsDoNotWalkEveryRange()
+    {
+        // 20,000 repeated rows, each a range of format and of height: a cell's
+        // style and a row's height are found without looking at all of them.
+        const QByteArray xml = book(repeat(20000, [](int i) {
+            return "<Row ss:Span=\"1\" ss:Height=\"" + num(i % 50 + 10) + "\"><Cell ss:StyleID=\"s" + num(i % 2)
+                   + "\"/></Row>";
+        }), "<Style ss:ID=\"s0\"/><Style ss:ID=\"s1\"/>");
+        sml::Error e;
+        const auto b = sml::read(xml, &e);
+        QVERIFY2(b, qPrintable(e.message));
+        const Worksheet &s = *b->active();
+        QElapsedTimer t;
+        t.start();
+        for (int row = 1; row <= 40000; ++row) {
+            const int i = (row - 1) / 2;
+            QCOMPARE(s.rowHeight(row), double(i % 50 + 10));
+            QCOMPARE(b->styles[size_t(s.effectiveStyle(row, 1))].id, QStringLiteral("s%1").arg(i % 2));
+            QCOMPARE(s.effectiveStyle(row, 2), -1);
+        }
+        QVERIFY2(t.elapsed() < kLinearMs, qPrintable(QString::number(t.elapsed())));
     }
 
     void parentLoopIsRefused()

@@ -63,7 +63,7 @@ QStringList contentOf(const Workbook &b)
                            .arg(r)
                            .arg(style)
                            .arg(cell ? int(cell->type) : 0)
-                           .arg(cell ? cell->text : QString())
+                           .arg(cell ? cell->text.toString() : QString())
                            .arg(cell ? cell->mergeAcross : 0)
                            .arg(cell ? cell->mergeDown : 0);
             }
@@ -494,8 +494,8 @@ void FormatTest::roundTrips()
         QCOMPARE(back.styles[i].borders.size(), b.styles[i].borders.size());
     }
     // The long run of blank bordered rows comes back as a range, not cell by cell.
-    QCOMPARE(back.active()->formats.size(), size_t(1));
-    QCOMPARE(back.active()->formats[0].bottom, studentdb::LastBorderedRow);
+    QCOMPARE(back.active()->formats().size(), size_t(1));
+    QCOMPARE(back.active()->formats()[0].bottom, studentdb::LastBorderedRow);
     QVERIFY(back.active()->rows.size() < 20);
 
     // What XML cannot carry goes: a control character, and a cell under a merge.

@@ -1,0 +1,268 @@
+#include "database/xmlscanner.h"
+
+#include <cstring>
+
+namespace gravik::xml {
+
+namespace {
+
+bool nameStart(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool nameChar(unsigned char c)
+{
+    return nameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// The reference at raw[i] ('&'): the characters it stands for, and its length;
+// 0 when it is none the parser knows.
+size_t reference(std::string_view raw, size_t i, std::string &out)
+{
+    const std::string_view rest = raw.substr(i + 1);
+    static constexpr std::pair<std::string_view, char> named[] = {
+        {"lt;", '<'}, {"gt;", '>'}, {"amp;", '&'}, {"quot;", '"'}, {"apos;", '\''}};
+    for (const auto &[name, c] : named)
+        if (rest.substr(0, name.size()) == name) {
+            out += c;
+            return name.size() + 1;
+        }
+    if (rest.empty() || rest[0] != '#')
+        return 0;
+    const bool hex = rest.size() > 1 && rest[1] == 'x';
+    size_t k = hex ? 2 : 1;
+    char32_t code = 0;
+    const size_t first = k;
+    for (; k < rest.size() && k < first + 8; ++k) {
+        const char c = rest[k];
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d < 0)
+            break;
+        code = code * (hex ? 16 : 10) + char32_t(d);
+    }
+    if (k == first || k >= rest.size() || rest[k] != ';' || code > 0x10FFFF)
+        return 0;
+    appendUtf8(out, code);
+    return k + 2;
+}
+
+} // namespace
+
+bool isBlank(std::string_view text)
+{
+    for (char c : text)
+        if (!isSpace(c))
+            return false;
+    return true;
+}
+
+bool needsDecoding(std::string_view raw, bool attribute)
+{
+    for (char c : raw)
+        if (c == '&' || c == '\r' || (attribute && (c == '\n' || c == '\t')))
+            return true;
+    return false;
+}
+
+void appendDecoded(std::string &out, std::string_view raw, bool attribute)
+{
+    for (size_t i = 0; i < raw.size();) {
+        const char c = raw[i];
+        if (c == '&') {
+            if (const size_t n = reference(raw, i, out)) {
+                i += n;
+                continue;
+            }
+            out += '&';
+        } else if (c == '\r') {
+            out += attribute ? ' ' : '\n';
+            if (i + 1 < raw.size() && raw[i + 1] == '\n')
+                ++i;
+        } else if (attribute && (c == '\n' || c == '\t')) {
+            out += ' ';
+        } else {
+            // A run without anything to replace goes in one piece.
+            size_t j = i + 1;
+            while (j < raw.size() && raw[j] != '&' && raw[j] != '\r' && !(attribute && (raw[j] == '\n' || raw[j] == '\t')))
+                ++j;
+            out.append(raw.data() + i, j - i);
+            i = j;
+            continue;
+        }
+        ++i;
+    }
+}
+
+Scanner::Scanner(std::string_view bytes)
+    : m_begin(bytes.data()), m_end(bytes.data() + bytes.size()), m_p(bytes.data())
+{
+    if (bytes.size() >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
+        m_p += 3;
+}
+
+void Scanner::fail(const char *message, const char *at) const
+{
+    throw SyntaxError{QString::fromUtf8(message), size_t(at - m_begin)};
+}
+
+const char *Scanner::find(const char *from, std::string_view what, const char *message) const
+{
+    const char *p = from;
+    while (m_end - p >= ptrdiff_t(what.size())) {
+        const void *hit = std::memchr(p, what[0], size_t(m_end - p) - what.size() + 1);
+        if (!hit)
+            break;
+        p = static_cast<const char *>(hit);
+        if (std::memcmp(p, what.data(), what.size()) == 0)
+            return p;
+        ++p;
+    }
+    fail(message, m_end);
+}
+
+void Scanner::readName(const char *&p, const char *what) const
+{
+    if (p >= m_end || !nameStart(static_cast<unsigned char>(*p)))
+        fail(what, p);
+    while (p < m_end && nameChar(static_cast<unsigned char>(*p)))
+        ++p;
+}
+
+bool Scanner::beforeEndTag() const
+{
+    const char *after = m_text.data() + m_text.size();
+    return m_end - after >= 2 && after[0] == '<' && after[1] == '/';
+}
+
+Scanner::Token Scanner::next()
+{
+    for (;;) {
+        const char *p = m_p;
+        m_tokenStart = size_t(p - m_begin);
+        if (p >= m_end) {
+            if (!m_open.empty())
+                throw SyntaxError{QStringLiteral("файл оборван: элемент «%1» не закрыт")
+                                      .arg(QString::fromUtf8(m_open.back().name.data(), qsizetype(m_open.back().name.size()))),
+                                  m_open.back().offset};
+            return Token::Eof;
+        }
+        if (*p != '<') {
+            const void *lt = std::memchr(p, '<', size_t(m_end - p));
+            const char *e = lt ? static_cast<const char *>(lt) : m_end;
+            m_text = std::string_view(p, size_t(e - p));
+            m_p = e;
+            return Token::Text;
+        }
+        const char *q = p + 1;
+        if (q >= m_end)
+            fail("испорчен открывающий тег", q);
+        if (*q == '/') {
+            ++q;
+            const char *nameAt = q;
+            readName(q, "испорчен закрывающий тег");
+            m_name = std::string_view(nameAt, size_t(q - nameAt));
+            while (q < m_end && isSpace(*q))
+                ++q;
+            if (q >= m_end || *q != '>')
+                fail("испорчен закрывающий тег", q);
+            if (m_open.empty() || m_open.back().name != m_name)
+                fail("закрывающий тег не соответствует открывающему", p);
+            m_open.pop_back();
+            m_p = q + 1;
+            return Token::End;
+        }
+        if (*q == '?') {
+            m_p = find(q + 1, "?>", "испорчена инструкция обработки или объявление XML") + 2;
+            continue;
+        }
+        if (*q == '!') {
+            const std::string_view rest(q, size_t(m_end - q));
+            if (rest.substr(0, 3) == "!--") {
+                m_p = find(q + 3, "-->", "испорчен комментарий") + 3;
+                continue;
+            }
+            if (rest.substr(0, 8) == "![CDATA[") {
+                const char *close = find(q + 8, "]]>", "испорчен раздел CDATA");
+                m_text = std::string_view(q + 8, size_t(close - q - 8));
+                m_p = close + 3;
+                return Token::CData;
+            }
+            if (rest.substr(0, 8) == "!DOCTYPE")
+                return Token::Doctype;
+            fail(rest.substr(0, 2) == "!-" ? "испорчен комментарий" : "непонятный тег", p);
+        }
+        const char *nameAt = q;
+        readName(q, "непонятный тег");
+        m_name = std::string_view(nameAt, size_t(q - nameAt));
+        m_attributes.clear();
+        for (;;) {
+            const char *before = q;
+            while (q < m_end && isSpace(*q))
+                ++q;
+            if (q >= m_end)
+                fail("испорчен открывающий тег", q);
+            if (*q == '>') {
+                m_selfClosing = false;
+                m_open.push_back({m_name, m_tokenStart});
+                m_p = q + 1;
+                return Token::Start;
+            }
+            if (*q == '/') {
+                if (q + 1 >= m_end || q[1] != '>')
+                    fail("испорчен открывающий тег", q);
+                m_selfClosing = true;
+                m_p = q + 2;
+                return Token::Start;
+            }
+            if (q == before || !nameStart(static_cast<unsigned char>(*q)))
+                fail("испорчен атрибут", q);
+            const char *attrAt = q;
+            readName(q, "испорчен атрибут");
+            const std::string_view attrName(attrAt, size_t(q - attrAt));
+            while (q < m_end && isSpace(*q))
+                ++q;
+            if (q >= m_end || *q != '=')
+                fail("испорчен атрибут", q);
+            ++q;
+            while (q < m_end && isSpace(*q))
+                ++q;
+            if (q >= m_end || (*q != '"' && *q != '\''))
+                fail("испорчен атрибут", q);
+            const char quote = *q++;
+            const void *close = std::memchr(q, quote, size_t(m_end - q));
+            if (!close)
+                fail("испорчен атрибут", m_end);
+            const char *c = static_cast<const char *>(close);
+            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q))});
+            q = c + 1;
+        }
+    }
+}
+
+} // namespace gravik::xml
