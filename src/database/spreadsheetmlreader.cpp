@@ -42,6 +42,23 @@ struct ParseFailure {
     ptrdiff_t offset = -1;
 };
 
+// Names are a few bytes long: compared in place, not by a call.
+inline bool same(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+template <size_t N>
+bool is(std::string_view a, const char (&word)[N])
+{
+    return same(a, std::string_view(word, N - 1));
+}
+
 QString qstr(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
 
 // An attribute's value with its references replaced; views into the bytes
@@ -74,7 +91,7 @@ public:
     {
         for (const xml::Attribute &a : attributes) {
             const std::string_view name = a.name;
-            if (name.size() < 5 || name.compare(0, 5, "xmlns") != 0)
+            if (name.size() < 5 || name[0] != 'x' || std::memcmp(name.data(), "xmlns", 5) != 0)
                 continue;
             const std::string_view uri = value(a);
             if (name.size() == 5) {
@@ -97,7 +114,7 @@ public:
     // An element's namespace and local name.
     std::pair<Ns, std::string_view> element(std::string_view name, size_t offset) const
     {
-        const size_t colon = name.find(':');
+        const size_t colon = colonIn(name);
         if (colon == std::string_view::npos)
             return {lookup(std::string_view(), offset, true), name};
         return {lookup(name.substr(0, colon), offset, false), name.substr(colon + 1)};
@@ -106,22 +123,30 @@ public:
     // An attribute's namespace (None when unprefixed) and local name.
     std::pair<Ns, std::string_view> attribute(std::string_view name, size_t owner) const
     {
-        const size_t colon = name.find(':');
+        const size_t colon = colonIn(name);
         if (colon == std::string_view::npos)
             return {Ns::None, name};
         const std::string_view prefix = name.substr(0, colon);
-        if (prefix == "xmlns" || prefix == "xml")
+        if (is(prefix, "xmlns") || is(prefix, "xml"))
             return {Ns::Other, name.substr(colon + 1)};
         return {lookup(prefix, owner, false), name.substr(colon + 1)};
     }
 
 private:
+    static size_t colonIn(std::string_view name)
+    {
+        for (size_t i = 0; i < name.size(); ++i)
+            if (name[i] == ':')
+                return i;
+        return std::string_view::npos;
+    }
+
     Ns lookup(std::string_view prefix, size_t offset, bool isDefault) const
     {
         // Nearly every name has one of two or three prefixes: the last answers
         // are kept until a binding comes or goes.
         for (int i = 0; i < m_cached; ++i)
-            if (m_cache[i].first == prefix)
+            if (same(m_cache[i].first, prefix))
                 return m_cache[i].second;
         for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it)
             if (it->first == prefix) {
@@ -204,8 +229,12 @@ public:
                     end();
                 break;
             case xml::Scanner::Token::End: end(); break;
-            case xml::Scanner::Token::Text: text(scanner.text(), scanner.beforeEndTag(), false); break;
-            case xml::Scanner::Token::CData: text(scanner.text(), false, true); break;
+            case xml::Scanner::Token::Text:
+                text(scanner.text(), scanner.beforeEndTag(), false, !scanner.textIsPlain());
+                break;
+            case xml::Scanner::Token::CData:
+                text(scanner.text(), false, true, scanner.text().find('\r') != std::string_view::npos);
+                break;
             case xml::Scanner::Token::Doctype:
                 throw ParseFailure{QStringLiteral("объявление DOCTYPE не допускается: книга SpreadsheetML "
                                                   "обходится без DTD и сущностей"),
@@ -257,7 +286,7 @@ private:
         switch (parent) {
         case Ctx::Document:
             m_rootOffset = ptrdiff_t(m_offset);
-            if (!ss || local != "Workbook")
+            if (!ss || !is(local, "Workbook"))
                 throw ParseFailure{QStringLiteral("корневой элемент «%1» не является книгой SpreadsheetML "
                                                   "(ожидался Workbook из пространства имён %2)")
                                        .arg(qstr(sc.name()), QString::fromLatin1(SpreadsheetNs)),
@@ -265,55 +294,55 @@ private:
             c = Ctx::Workbook;
             break;
         case Ctx::Workbook:
-            if (ss && local == "Styles")
+            if (ss && is(local, "Styles"))
                 c = Ctx::Styles;
-            else if (x && local == "ExcelWorkbook")
+            else if (x && is(local, "ExcelWorkbook"))
                 c = Ctx::ExcelWorkbook;
-            else if (ss && local == "Worksheet")
+            else if (ss && is(local, "Worksheet"))
                 c = beginWorksheet(attrs);
             break;
         case Ctx::Styles:
-            if (ss && local == "Style")
+            if (ss && is(local, "Style"))
                 c = beginStyle(attrs);
             break;
         case Ctx::Style:
-            if (ss && local == "Borders")
+            if (ss && is(local, "Borders"))
                 c = Ctx::Borders;
             else if (ss)
                 readStylePart(local, attrs);
             break;
         case Ctx::Borders:
-            if (ss && local == "Border")
+            if (ss && is(local, "Border"))
                 readBorder(attrs);
             break;
         case Ctx::ExcelWorkbook:
-            if (x && local == "ActiveSheet") {
+            if (x && is(local, "ActiveSheet")) {
                 c = Ctx::ActiveSheet;
                 beginText();
             }
             break;
         case Ctx::Worksheet:
-            if (ss && local == "Table")
+            if (ss && is(local, "Table"))
                 c = beginTable(attrs);
-            else if (x && local == "WorksheetOptions")
+            else if (x && is(local, "WorksheetOptions"))
                 c = Ctx::WorksheetOptions;
             break;
         case Ctx::WorksheetOptions:
-            if (x && local == "Selected" && m_firstSelected < 0)
+            if (x && is(local, "Selected") && m_firstSelected < 0)
                 m_firstSelected = int(book.sheets.size());
             break;
         case Ctx::Table:
-            if (ss && local == "Column")
+            if (ss && is(local, "Column"))
                 readColumn(attrs);
-            else if (ss && local == "Row")
+            else if (ss && is(local, "Row"))
                 c = beginRow(attrs);
             break;
         case Ctx::Row:
-            if (ss && local == "Cell")
+            if (ss && is(local, "Cell"))
                 c = beginCell(attrs);
             break;
         case Ctx::Cell:
-            if (ss && local == "Data")
+            if (ss && is(local, "Data"))
                 c = beginData(attrs);
             break;
         default: break;
@@ -355,7 +384,7 @@ private:
         m_textBuffer.clear();
     }
 
-    void text(std::string_view t, bool beforeEndTag, bool cdata)
+    void text(std::string_view t, bool beforeEndTag, bool cdata, bool decode)
     {
         const Ctx c = parentCtx();
         if (c != Ctx::Data && c != Ctx::ActiveSheet && c != Ctx::InText)
@@ -370,7 +399,6 @@ private:
             else
                 m_textHasChild = true;
         }
-        const bool decode = cdata ? t.find('\r') != std::string_view::npos : xml::needsDecoding(t, false);
         if (m_textMode == TextMode::None && !decode) {
             m_textMode = TextMode::Raw;
             m_textRaw = t;
@@ -404,7 +432,7 @@ private:
     // A style's index by its name; names not (yet) defined get a forward number.
     int styleOf(std::string_view name)
     {
-        if (name == m_lastStyleName)
+        if (same(name, m_lastStyleName))
             return m_lastStyle;
         m_lastStyleName.assign(name);
         const auto it = m_styleNames.constFind(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
@@ -428,11 +456,11 @@ private:
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
                 continue;
-            if (local == "ID")
+            if (is(local, "ID"))
                 m_styleId.assign(m_value(a));
-            else if (local == "Name")
+            else if (is(local, "Name"))
                 m_style.name = qstr(m_value(a));
-            else if (local == "Parent")
+            else if (is(local, "Parent"))
                 m_styleParent.assign(m_value(a));
         }
         if (m_styleId.empty())
@@ -586,7 +614,7 @@ private:
         m_above.clear(); // texts are shared within a sheet only
         for (const xml::Attribute &a : attrs) {
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
-            if (ssAttr(ns) && local == "Name")
+            if (ssAttr(ns) && is(local, "Name"))
                 m_sheet.name = qstr(m_value(a));
         }
         if (m_sheet.name.isEmpty())
@@ -600,11 +628,11 @@ private:
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
                 continue;
-            if (local == "StyleID")
+            if (is(local, "StyleID"))
                 m_sheet.style = styleOf(m_value(a));
-            else if (local == "DefaultRowHeight")
+            else if (is(local, "DefaultRowHeight"))
                 m_sheet.defaultRowHeight = points(m_value(a));
-            else if (local == "DefaultColumnWidth")
+            else if (is(local, "DefaultColumnWidth"))
                 m_sheet.defaultColumnWidth = points(m_value(a));
         }
         m_rowEnd = 0;
@@ -621,15 +649,15 @@ private:
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
                 continue;
-            if (local == "Index")
+            if (is(local, "Index"))
                 index = intIn(a, 1, MaxSheetColumns, "Номер столбца ss:Index");
-            else if (local == "Span")
+            else if (is(local, "Span"))
                 span = intIn(a, 0, MaxSheetColumns, "Повтор столбца ss:Span");
-            else if (local == "Width")
+            else if (is(local, "Width"))
                 col.width = points(m_value(a));
-            else if (local == "StyleID")
+            else if (is(local, "StyleID"))
                 col.style = styleOf(m_value(a));
-            else if (local == "Hidden")
+            else if (is(local, "Hidden"))
                 col.hidden = truth(m_value(a));
         }
         const int last = std::min(index + span, MaxSheetColumns);
@@ -681,15 +709,15 @@ private:
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
                 continue;
-            if (local == "Index")
+            if (is(local, "Index"))
                 m_row.index = intIn(a, 1, MaxSheetRows, "Номер строки ss:Index");
-            else if (local == "Span")
+            else if (is(local, "Span"))
                 m_rowSpan = intIn(a, 0, MaxSheetRows, "Повтор строки ss:Span");
-            else if (local == "Height")
+            else if (is(local, "Height"))
                 m_row.height = points(m_value(a));
-            else if (local == "StyleID")
+            else if (is(local, "StyleID"))
                 m_row.style = styleOf(m_value(a));
-            else if (local == "Hidden")
+            else if (is(local, "Hidden"))
                 m_row.hidden = truth(m_value(a));
         }
         if (m_row.index > MaxSheetRows)
@@ -737,13 +765,13 @@ private:
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
             if (!ssAttr(ns))
                 continue;
-            if (local == "Index")
+            if (is(local, "Index"))
                 index = intIn(a, 1, MaxSheetColumns, "Номер столбца ss:Index");
-            else if (local == "StyleID")
+            else if (is(local, "StyleID"))
                 m_cell.style = styleOf(m_value(a));
-            else if (local == "MergeAcross")
+            else if (is(local, "MergeAcross"))
                 m_cell.mergeAcross = intIn(a, 0, MaxSheetColumns - 1, "Объединение ss:MergeAcross");
-            else if (local == "MergeDown")
+            else if (is(local, "MergeDown"))
                 m_cell.mergeDown = intIn(a, 0, MaxSheetRows - 1, "Объединение ss:MergeDown");
         }
         if (index > MaxSheetColumns)
@@ -764,13 +792,13 @@ private:
         m_dataType = CellType::String;
         for (const xml::Attribute &a : attrs) {
             const auto [ns, local] = m_scope.attribute(a.name, m_offset);
-            if (!ssAttr(ns) || local != "Type")
+            if (!ssAttr(ns) || !is(local, "Type"))
                 continue;
             const std::string_view t = m_value(a);
-            m_dataType = t == "Number"     ? CellType::Number
-                         : t == "Boolean"  ? CellType::Boolean
-                         : t == "DateTime" ? CellType::DateTime
-                         : t == "Error"    ? CellType::Error
+            m_dataType = is(t, "Number")     ? CellType::Number
+                         : is(t, "Boolean")  ? CellType::Boolean
+                         : is(t, "DateTime") ? CellType::DateTime
+                         : is(t, "Error")    ? CellType::Error
                                            : CellType::String;
         }
         beginText();
@@ -802,16 +830,14 @@ private:
             if (cell.column > int(m_above.size()))
                 m_above.resize(size_t(cell.column));
             above = &m_above[size_t(cell.column - 1)];
-            if (above->bytes == bytes && !above->text.isEmpty()) {
+            if (same(above->bytes, bytes) && !above->text.isEmpty()) {
                 cell.text = above->text;
                 cell.type = m_dataType;
                 return;
             }
         }
         char16_t *d = store.reserve(bytes.size());
-        const QChar *e = m_utf8.appendToBuffer(reinterpret_cast<QChar *>(d), QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-        const size_t n = size_t(reinterpret_cast<const char16_t *>(e) - d);
-        cp1251::kazakhLetters(d, qsizetype(n)); // ќ is қ
+        const size_t n = decode(bytes, d);
         cell.type = m_dataType;
         if (m_dataType == CellType::Number) {
             if (const auto plain = plainDecimal(QStringView(d, qsizetype(n)))) {
@@ -825,6 +851,38 @@ private:
             above->bytes = bytes;
             above->text = cell.text;
         }
+    }
+
+    // UTF-8 into UTF-16 at d, the stand-ins as Kazakh letters (ќ is қ); the
+    // letters of a name are one or two bytes each, anything else is Qt's.
+    size_t decode(std::string_view bytes, char16_t *d)
+    {
+        const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+        const unsigned char *e = p + bytes.size();
+        char16_t *o = d;
+        bool standIn = false;
+        while (p < e) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                *o++ = char16_t(c);
+                ++p;
+            } else if (c >= 0xC2 && c < 0xE0 && p + 1 < e && (p[1] & 0xC0) == 0x80) {
+                const char16_t u = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
+                // The stand-ins are in U+0400..U+040F, U+0450..U+045F and U+0490..U+0491.
+                standIn |= (u & 0xFFF0) == 0x0400 || (u & 0xFFF0) == 0x0450 || (u & 0xFFFE) == 0x0490;
+                *o++ = u;
+                p += 2;
+            } else {
+                const QByteArrayView rest(reinterpret_cast<const char *>(p), e - p);
+                o = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(reinterpret_cast<QChar *>(o), rest));
+                standIn = true;
+                break;
+            }
+        }
+        const size_t n = size_t(o - d);
+        if (standIn)
+            cp1251::kazakhLetters(d, qsizetype(n));
+        return n;
     }
 
     void endTable()

@@ -1,20 +1,36 @@
 #include "database/xmlscanner.h"
 
+#include <array>
 #include <cstring>
 
 namespace gravik::xml {
 
 namespace {
 
-bool nameStart(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-}
+// What each byte can be: a table, as the scanner asks for every byte of a name.
+enum : unsigned char { NameStart = 1, NameChar = 2, Space = 4, TextSpecial = 8, AttributeSpecial = 16 };
 
-bool nameChar(unsigned char c)
-{
-    return nameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+constexpr std::array<unsigned char, 256> classes = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+        if (start)
+            t[size_t(c)] |= NameStart | NameChar;
+        if ((c >= '0' && c <= '9') || c == '-' || c == '.')
+            t[size_t(c)] |= NameChar;
+    }
+    for (char c : {' ', '\t', '\n', '\r'})
+        t[size_t(c)] |= Space;
+    t['&'] |= TextSpecial | AttributeSpecial;
+    t['\r'] |= TextSpecial | AttributeSpecial;
+    t['\n'] |= AttributeSpecial;
+    t['\t'] |= AttributeSpecial;
+    return t;
+}();
+
+bool nameStart(unsigned char c) { return classes[c] & NameStart; }
+bool nameChar(unsigned char c) { return classes[c] & NameChar; }
+bool space(char c) { return classes[static_cast<unsigned char>(c)] & Space; }
 
 void appendUtf8(std::string &out, char32_t c)
 {
@@ -84,8 +100,9 @@ bool isBlank(std::string_view text)
 
 bool needsDecoding(std::string_view raw, bool attribute)
 {
+    const unsigned char mask = attribute ? AttributeSpecial : TextSpecial;
     for (char c : raw)
-        if (c == '&' || c == '\r' || (attribute && (c == '\n' || c == '\t')))
+        if (classes[static_cast<unsigned char>(c)] & mask)
             return true;
     return false;
 }
@@ -146,12 +163,14 @@ const char *Scanner::find(const char *from, std::string_view what, const char *m
     fail(message, m_end);
 }
 
-void Scanner::readName(const char *&p, const char *what) const
+inline void Scanner::readName(const char *&p, const char *what) const
 {
     if (p >= m_end || !nameStart(static_cast<unsigned char>(*p)))
         fail(what, p);
-    while (p < m_end && nameChar(static_cast<unsigned char>(*p)))
-        ++p;
+    const char *q = p + 1;
+    while (q < m_end && nameChar(static_cast<unsigned char>(*q)))
+        ++q;
+    p = q;
 }
 
 bool Scanner::beforeEndTag() const
@@ -173,8 +192,13 @@ Scanner::Token Scanner::next()
             return Token::Eof;
         }
         if (*p != '<') {
-            const void *lt = std::memchr(p, '<', size_t(m_end - p));
-            const char *e = lt ? static_cast<const char *>(lt) : m_end;
+            // Texts are short: one look at each byte finds both the end and
+            // whether anything in it needs replacing.
+            const char *e = p;
+            unsigned char seen = 0;
+            while (e < m_end && *e != '<')
+                seen |= classes[static_cast<unsigned char>(*e++)];
+            m_textPlain = !(seen & TextSpecial);
             m_text = std::string_view(p, size_t(e - p));
             m_p = e;
             return Token::Text;
@@ -187,11 +211,12 @@ Scanner::Token Scanner::next()
             const char *nameAt = q;
             readName(q, "испорчен закрывающий тег");
             m_name = std::string_view(nameAt, size_t(q - nameAt));
-            while (q < m_end && isSpace(*q))
+            while (q < m_end && space(*q))
                 ++q;
             if (q >= m_end || *q != '>')
                 fail("испорчен закрывающий тег", q);
-            if (m_open.empty() || m_open.back().name != m_name)
+            if (m_open.empty() || m_open.back().name.size() != m_name.size()
+                || !std::equal(m_name.begin(), m_name.end(), m_open.back().name.begin()))
                 fail("закрывающий тег не соответствует открывающему", p);
             m_open.pop_back();
             m_p = q + 1;
@@ -223,7 +248,7 @@ Scanner::Token Scanner::next()
         m_attributes.clear();
         for (;;) {
             const char *before = q;
-            while (q < m_end && isSpace(*q))
+            while (q < m_end && space(*q))
                 ++q;
             if (q >= m_end)
                 fail("испорчен открывающий тег", q);
@@ -245,12 +270,12 @@ Scanner::Token Scanner::next()
             const char *attrAt = q;
             readName(q, "испорчен атрибут");
             const std::string_view attrName(attrAt, size_t(q - attrAt));
-            while (q < m_end && isSpace(*q))
+            while (q < m_end && space(*q))
                 ++q;
             if (q >= m_end || *q != '=')
                 fail("испорчен атрибут", q);
             ++q;
-            while (q < m_end && isSpace(*q))
+            while (q < m_end && space(*q))
                 ++q;
             if (q >= m_end || (*q != '"' && *q != '\''))
                 fail("испорчен атрибут", q);

@@ -41,6 +41,7 @@ public:
     bool selfClosing() const { return m_selfClosing; } // Start: <a/>, no End follows
     const std::vector<Attribute> &attributes() const { return m_attributes; } // Start
     std::string_view text() const { return m_text; } // Text, CData: raw
+    bool textIsPlain() const { return m_textPlain; }   // Text: no reference, no \r: needs no decoding
     // Text: followed at once by an end tag (whitespace kept only there).
     bool beforeEndTag() const;
     size_t depth() const { return m_open.size(); }
@@ -53,7 +54,7 @@ private:
     const char *m_begin, *m_end, *m_p;
     size_t m_tokenStart = 0;
     std::string_view m_name, m_text;
-    bool m_selfClosing = false;
+    bool m_selfClosing = false, m_textPlain = true;
     std::vector<Attribute> m_attributes;
     struct Open {
         std::string_view name;
