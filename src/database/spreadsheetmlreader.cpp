@@ -2,7 +2,6 @@
 
 #include "core/atomicfile.h"
 #include "core/cp1251.h"
-#include "database/parsearena.h"
 #include "database/spreadsheetmlformat.h"
 #include "database/xmlscanner.h"
 
@@ -1175,16 +1174,18 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         return std::nullopt;
     }
     const qsizetype size = file.size();
-    ParseArena arena(size_t(size) + 1);
+    // The file's pages as the system already holds them: read into fresh
+    // memory, a large database spent most of its load having that memory
+    // cleared page by page.
+    const char *data = size > 0 ? reinterpret_cast<const char *>(file.map(0, size, QFileDevice::MapPrivateOption)) : nullptr;
     std::unique_ptr<char[]> heap;
-    char *data = static_cast<char *>(arena.take(size_t(size) + 1));
+    qsizetype got = data ? size : 0;
     if (!data) {
         heap.reset(new char[size_t(size) + 1]);
         data = heap.get();
     }
-    qsizetype got = 0;
     while (got < size) {
-        const qint64 n = file.read(data + got, size - got);
+        const qint64 n = file.read(heap.get() + got, size - got);
         if (n <= 0) {
             if (error) {
                 *error = Error{};

@@ -35,7 +35,9 @@ char16_t *TextStore::reserve(size_t n)
     // A block a copy of the sheet shares is left to it: both would write after
     // the same used part.
     if (m_blocks.empty() || m_capacity - m_used < n || m_blocks.back().use_count() > 1) {
-        constexpr size_t blockSize = size_t(1) << 17; // characters
+        // Below malloc's threshold for a mapping of its own, so blocks freed
+        // by one load are reused by the next rather than cleared again.
+        constexpr size_t blockSize = 60 * 1024; // characters
         m_capacity = std::max(n, blockSize);
         m_blocks.emplace_back(new char16_t[m_capacity]);
         m_used = 0;
