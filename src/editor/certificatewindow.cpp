@@ -8,6 +8,7 @@
 #include "core/statefile.h"
 #include "core/twips.h"
 #include "widgets/cp1251guard.h"
+#include "widgets/dialogs.h"
 #include "editor/fieldlabel.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
@@ -22,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringListModel>
@@ -430,7 +430,7 @@ bool CertificateWindow::shutDown()
     const bool ok = m_doc.save(programdir::file(QStringLiteral("1.txt")), &error);
     if (!ok) {
         qCritical("%s", qUtf8Printable(error));
-        QMessageBox::critical(this, windowTitle(), error);
+        Dialogs::current().message(this, Dialogs::Icon::Critical, windowTitle(), error);
     }
     emit shuttingDown();
     QCoreApplication::exit(ok ? 0 : 1);
