@@ -1,4 +1,5 @@
 #include "students/studentdatabasewindow.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "core/programdir.h"
@@ -28,7 +29,7 @@ namespace {
 
 const QColor kBackground(200, 227, 251);
 
-QString title() { return QStringLiteral("База учеников"); }
+const QString &title() { return builtinstrings::text(20); }
 
 // The last load failure told to the operator: the same one is not told again.
 QString &lastReportedFailure()
@@ -53,7 +54,7 @@ HoverTable bazaHoverTable()
 bool StudentDatabaseWindow::askSaveChanges(QWidget *parent)
 {
     return Dialogs::current().question(parent, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
-                                       QStringLiteral("Сохранить"), QStringLiteral("Не сохранять"));
+                                       builtinstrings::text(26), QStringLiteral("Не сохранять"));
 }
 
 StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
@@ -68,10 +69,10 @@ StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *paren
 
     m_save = new ImageButton(QStringLiteral("Image1"), QStringLiteral("save"), this);
     m_save->placeAt(240, 120);
-    m_save->setToolTip(QStringLiteral("Сохранить"));
+    m_save->setToolTip(builtinstrings::text(26));
     m_import = new ImageButton(QStringLiteral("Image2"), QStringLiteral("import"), this);
     m_import->placeAt(840, 120);
-    m_import->setToolTip(QStringLiteral("Импортировать"));
+    m_import->setToolTip(builtinstrings::text(27));
     connect(m_save, &ImageButton::clicked, this, [this] { save(); });
     connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
 
@@ -146,7 +147,7 @@ bool StudentDatabaseWindow::save(StudentDatabase &db, QWidget *parent)
 bool StudentDatabaseWindow::importFile()
 {
     const QString directory = m_lastImport.isEmpty() ? programdir::path() : QFileInfo(m_lastImport).absolutePath();
-    const QString chosen = Dialogs::current().openFile(this, QStringLiteral("Импортировать"), directory,
+    const QString chosen = Dialogs::current().openFile(this, builtinstrings::text(27), directory,
                                                        QStringLiteral("XML (*.xml)"));
     if (chosen.isEmpty())
         return false;
