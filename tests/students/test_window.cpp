@@ -559,6 +559,12 @@ void WindowTest::gridEditsLikeASpreadsheet()
     auto *save = w->findChild<ImageButton *>(QStringLiteral("Image1"));
     auto *import = w->findChild<ImageButton *>(QStringLiteral("Image2"));
     QCOMPARE(save->toolTipShown(), save->toolTip() + QStringLiteral(" (Ctrl+S)"));
+    // Tab: Save, Import, then the grid.
+    QCOMPARE(QApplication::focusWidget(), save);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), import);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), view);
     QCOMPARE(import->toolTipShown(), import->toolTip() + QStringLiteral(" (Ctrl+O)"));
 
     // As Calc puts two rows on the clipboard: CRLF line ends, a cell with a
