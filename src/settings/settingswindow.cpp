@@ -1,4 +1,5 @@
 #include "settings/settingswindow.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "settings/aboutwindow.h"
@@ -16,7 +17,10 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QProcess>
 #include <QRadioButton>
 
@@ -26,7 +30,8 @@ namespace {
 
 void place(QWidget *w, int l, int t, int wd, int h) { w->setGeometry(twips::toScreen(l, t, wd, h)); }
 
-// A caption that acts on a click, like a link.
+// A caption that acts on a click, like a link, and on Space or Return once
+// Tab has reached it.
 class LinkLabel : public QLabel
 {
 public:
@@ -34,6 +39,7 @@ public:
         : QLabel(text, parent), m_onClick(std::move(onClick))
     {
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
     }
 
 protected:
@@ -42,6 +48,29 @@ protected:
         if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
             m_onClick();
         QLabel::mouseReleaseEvent(e);
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const int k = e->key();
+        if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) && !e->isAutoRepeat() &&
+            (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            m_onClick();
+            return;
+        }
+        QLabel::keyPressEvent(e);
+    }
+    void paintEvent(QPaintEvent *e) override
+    {
+        QLabel::paintEvent(e);
+        if (!hasFocus())
+            return;
+        // Around the text, inside the label: nothing moves.
+        QStylePainter p(this);
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.rect = contentsRect().intersected(
+            fontMetrics().boundingRect(contentsRect(), int(alignment()), text()).adjusted(-2, 0, 2, 0));
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, o);
     }
 
 private:
@@ -89,21 +118,21 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     : QWidget(parent), m_registry(registry)
 {
     setObjectName(QStringLiteral("Nastroiki"));
-    setWindowTitle(QStringLiteral("Настройки программы"));
+    setWindowTitle(builtinstrings::text(37));
     setFixedSize(twips::toScreen(0, 0, 7320, 3525).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(200, 227, 251));
     setPalette(pal);
 
-    QGroupBox *language = frame(this, "Frame1", QStringLiteral("Язык программы"), 120, 120);
-    auto *russian = new QRadioButton(QStringLiteral("Русский"), language);
+    QGroupBox *language = frame(this, "Frame1", builtinstrings::text(38), 120, 120);
+    auto *russian = new QRadioButton(builtinstrings::text(39), language);
     russian->setObjectName(QString::fromLatin1(names::RussianOption));
     place(russian, 240, 480, 3135, 255);
-    auto *kazakh = new QRadioButton(QStringLiteral("Казахский"), language);
+    auto *kazakh = new QRadioButton(builtinstrings::text(40), language);
     kazakh->setObjectName(QString::fromLatin1(names::KazakhOption));
     place(kazakh, 240, 720, 3135, 255);
-    auto *link = new LinkLabel(QStringLiteral("Редактировать перевод"), language, [this] { openTranslationEditor(); });
+    auto *link = new LinkLabel(builtinstrings::text(41), language, [this] { openTranslationEditor(); });
     link->setObjectName(QStringLiteral("Label3"));
     link->setTextFormat(Qt::PlainText);
     place(link, 120, 1200, 3255, 255);
@@ -114,12 +143,12 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     frame(this, "Frame4", QString(), 3720, 120);
 
     QGroupBox *printer = frame(this, "Frame3", QStringLiteral("Настройка принтера"), 120, 1800);
-    text(printer, "Label1", QStringLiteral("Установить принтер по умолчанию"), 120, 480);
+    text(printer, "Label1", builtinstrings::text(43), 120, 480);
     auto *printerButton = new ImageButton(QStringLiteral("Image2"), QStringLiteral("install"), printer);
     printerButton->placeAt(2880, 480);
 
     QGroupBox *driver = frame(this, "Frame2", QStringLiteral("Драйвер Казахского языка"), 3720, 1800);
-    text(driver, "Label2", QStringLiteral("Установить драйвер Казахского языка"), 120, 480);
+    text(driver, "Label2", builtinstrings::text(46), 120, 480);
     auto *driverButton = new ImageButton(QStringLiteral("Image1"), QStringLiteral("install"), driver);
     driverButton->placeAt(2880, 480);
 

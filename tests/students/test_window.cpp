@@ -8,6 +8,7 @@
 #include "support/programfolder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
 #include <QTableView>
@@ -86,6 +87,7 @@ private slots:
     void cellEditorShowsKazakh();
     void hoverPictures();
     void standardDialogs();
+    void gridEditsLikeASpreadsheet();
 };
 
 void WindowTest::createdHiddenWithTheFile()
@@ -243,7 +245,7 @@ void WindowTest::closingStoresTheSize()
     QVERIFY(!registry.existing(WindowKind::Baza));
     QCOMPARE(dir.read(QStringLiteral("data/pw.txt")), QByteArray("12250\r\n"));
     QCOMPARE(dir.read(QStringLiteral("data/ph.txt")), QByteArray("9515\r\n"));
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     // The next use reads them back.
     w = baza(registry);
@@ -281,8 +283,8 @@ void WindowTest::saving()
     QFile::remove(dir.file(QStringLiteral("Baza.xml")));
     QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
     QVERIFY(!w->save());
-    QCOMPARE(fakes.messages,
-             QStringList{QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку")});
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("Ошибка")});
+    QCOMPARE(fakes.messages, QStringList{QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку")});
     QVERIFY(w->hasUnsavedChanges());
     QCOMPARE(w->model()->cellText(4, 1), QStringLiteral("Пак"));
 }
@@ -322,9 +324,9 @@ void WindowTest::importing()
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
 
     // ...then closed without saving: the next use shows the database as it was.
-    fakes.saveAnswer = false;
+    fakes.answer = false;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked, QStringList{QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять")});
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
     w = baza(registry);
     QCOMPARE(w->model()->cellText(3, 1), QString());
@@ -352,22 +354,22 @@ void WindowTest::unsavedWorkIsOfferedOnce()
     // Nothing to save: nothing asked.
     QVERIFY(closeWindow(baza(registry)));
     StudentDatabaseWindow::offerSaveBeforeExit(db, nullptr);
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     // "Не сохранять": the file stays as it was.
     StudentDatabaseWindow *w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Ким"));
-    fakes.saveAnswer = false;
+    fakes.answer = false;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked, QStringList{QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять")});
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
 
     // "Сохранить": saved, then closed.
     w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Пак"));
-    fakes.saveAnswer = true;
+    fakes.answer = true;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 2);
+    QCOMPARE(fakes.asked.size(), 2);
     QCOMPARE(baza(registry)->model()->cellText(3, 1), QStringLiteral("Пак"));
 
     // The save fails: the message, and the window stays with the work in it.
@@ -376,19 +378,19 @@ void WindowTest::unsavedWorkIsOfferedOnce()
     QFile::remove(dir.file(QStringLiteral("Baza.xml")));
     QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
     QVERIFY(!closeWindow(w));
-    QCOMPARE(fakes.questions, 3);
+    QCOMPARE(fakes.asked.size(), 3);
     QCOMPARE(fakes.messages.size(), 1);
-    QVERIFY(fakes.messages[0].startsWith(QStringLiteral("Ошибка|")));
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("Ошибка")});
     QCOMPARE(registry.existing(WindowKind::Baza), w);
     QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("Ли"));
 
     // The program's end asks once and saves on "Сохранить".
     QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
     StudentDatabaseWindow::offerSaveBeforeExit(db, w);
-    QCOMPARE(fakes.questions, 4);
+    QCOMPARE(fakes.asked.size(), 4);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
     StudentDatabaseWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
-    QCOMPARE(fakes.questions, 4);
+    QCOMPARE(fakes.asked.size(), 4);
 }
 
 void WindowTest::brokenDatabaseIsToldOnceAndKept()
@@ -402,7 +404,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     StudentDatabaseWindow *w = baza(registry);
     QCOMPARE(fakes.messages.size(), 1);
     const QString &m = fakes.messages[0];
-    QVERIFY2(m.startsWith(QStringLiteral("База учеников|")), qPrintable(m));
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("База учеников")});
     QVERIFY2(m.contains(QDir::toNativeSeparators(dir.file(QStringLiteral("Baza.xml"))) + QStringLiteral(", строка 4, столбец 1")),
              qPrintable(m));
     // The built-in content, an empty chooser, and the file left alone.
@@ -411,7 +413,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     QVERIFY(!w->hasUnsavedChanges());
     QVERIFY(closeWindow(w));
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), broken);
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     QVERIFY2(m.contains(QStringLiteral("Baza.xml.unreadable")), qPrintable(m));
 
@@ -509,16 +511,16 @@ void WindowTest::hoverPictures()
 
 void WindowTest::standardDialogs()
 {
-    const StudentDatabaseWindow::Dialogs d = StudentDatabaseWindow::standardDialogs();
+    const Dialogs d = Dialogs::standard();
     QString seen;
     answerNextBox(QStringLiteral("Не сохранять"), &seen);
-    QVERIFY(!d.askSave(nullptr));
+    QVERIFY(!StudentDatabaseWindow::askSaveChanges(nullptr));
     QCOMPARE(seen, QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять"));
     answerNextBox(QStringLiteral("Сохранить"), &seen);
-    QVERIFY(d.askSave(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
 
     answerNextBox(QStringLiteral("OK"), &seen);
-    d.message(nullptr, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
+    d.message(nullptr, Dialogs::Icon::Warning, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
     QCOMPARE(seen, QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку|OK"));
 
     // The question cannot be closed unanswered.
@@ -530,8 +532,99 @@ void WindowTest::standardDialogs()
         seen = box->isVisible() ? QStringLiteral("still open") : QStringLiteral("closed");
         box->buttons().first()->click();
     });
-    QVERIFY(d.askSave(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
     QCOMPARE(seen, QStringLiteral("still open"));
+}
+
+
+void WindowTest::gridEditsLikeASpreadsheet()
+{
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
+    StudentDatabaseWindow *w = baza(registry);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    SpreadsheetView *view = w->spreadsheet();
+    WorkbookModel *m = w->model();
+    auto cellAt = [&](int row, int column) { return view->visualRect(m->index(row - 1, column - 1)).center(); };
+    auto key = [](int k, Qt::KeyboardModifiers mods = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+    };
+    auto type = [](const QString &text) {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
+    };
+
+    auto *save = w->findChild<ImageButton *>(QStringLiteral("Image1"));
+    auto *import = w->findChild<ImageButton *>(QStringLiteral("Image2"));
+    QCOMPARE(save->toolTipShown(), save->toolTip() + QStringLiteral(" (Ctrl+S)"));
+    // Tab: Save, Import, then the grid.
+    QCOMPARE(QApplication::focusWidget(), save);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), import);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), view);
+    QCOMPARE(import->toolTipShown(), import->toolTip() + QStringLiteral(" (Ctrl+O)"));
+
+    // As Calc puts two rows on the clipboard: CRLF line ends, a cell with a
+    // line break, one with a tab, one with quotes; a character the code page
+    // lacks goes as it would when typed, a stand-in shows as its letter.
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(
+        "Абаев\tАрман\t\"Серикович\r\nмл.\"\r\n"
+        "Ќасымова\t\"Ай\tгерим\"\t\"\"\"Дарын\"\" 😀\"\r\n"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 1));
+    QCOMPARE(QApplication::focusWidget(), view);
+    key(Qt::Key_V, Qt::ControlModifier);
+    const QStringList want = {"Абаев", "Арман", "Серикович\nмл.", "Қасымова", "Ай\tгерим", "\"Дарын\" "};
+    for (int i = 0; i < want.size(); ++i)
+        QCOMPARE(m->cellText(3 + i / 3, 1 + i % 3), want[i]);
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(view->selectionModel()->selectedIndexes().size(), 6);
+
+    // Ctrl+C gives the selection back as Calc would read it.
+    QGuiApplication::clipboard()->clear();
+    key(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString::fromUtf8("Абаев\tАрман\t\"Серикович\nмл.\"\n"
+                               "Қасымова\t\"Ай\tгерим\"\t\"\"\"Дарын\"\" \"\n"));
+
+    // Ctrl+S saves from the grid, an edit in progress included.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 9));
+    type(QStringLiteral("77"));
+    QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget())); // typing opened the cell
+    key(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w->hasUnsavedChanges());
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 9), QStringLiteral("77"));
+
+    // Return ends an edit and moves down.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(5, 1));
+    type(QStringLiteral("Ли"));
+    key(Qt::Key_Return);
+    QTRY_COMPARE(view->currentIndex(), m->index(5, 0));
+    QCOMPARE(m->cellText(5, 1), QStringLiteral("Ли"));
+    QVERIFY(w->hasUnsavedChanges());
+    QVERIFY(w->save());
+
+    // Delete empties the selection; it is unsaved work, offered on closing.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellAt(4, 3));
+    key(Qt::Key_Delete);
+    for (int row : {3, 4})
+        for (int column : {2, 3})
+            QCOMPARE(m->cellText(row, column), QString());
+    QCOMPARE(m->cellText(3, 1), QStringLiteral("Абаев"));
+    QVERIFY(w->hasUnsavedChanges());
+
+    // Ctrl+O asks for a file as Image2 does.
+    fakes.files = {QString()};
+    key(Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(fakes.files.isEmpty());
+
+    fakes.answer = false;
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.asked.size(), 1);
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 2), QStringLiteral("Арман"));
 }
 
 QTEST_MAIN(WindowTest)
