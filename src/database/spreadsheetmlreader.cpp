@@ -42,7 +42,7 @@ struct ParseFailure {
 };
 
 // Names are a few bytes long: compared in place, not by a call.
-inline bool same(std::string_view a, std::string_view b)
+[[gnu::always_inline]] inline bool same(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -67,7 +67,7 @@ class Values
 public:
     std::string_view operator()(const xml::Attribute &a)
     {
-        if (!xml::needsDecoding(a.raw, true))
+        if (a.plain)
             return a.raw;
         std::string &s = m_buffers[m_next++ % 4];
         s.clear();
@@ -255,10 +255,19 @@ private:
         unsigned mark; // of the namespace bindings
     };
 
+    // The open elements' frames: a stack kept by hand, pushed and popped for
+    // every element of the file.
+    void push(Frame f)
+    {
+        if (m_depth == m_frames.size())
+            m_frames.resize(m_frames.size() * 2 + 64);
+        m_frames[m_depth++] = f;
+    }
+
     Ctx parentCtx() const
     {
-        if (!m_frames.empty())
-            return m_frames.back().ctx;
+        if (m_depth > 0)
+            return m_frames[m_depth - 1].ctx;
         return m_rootOffset < 0 ? Ctx::Document : Ctx::Ignore; // elements after the root are not read
     }
 
@@ -266,12 +275,12 @@ private:
     {
         const Ctx parent = parentCtx();
         if (parent == Ctx::Ignore) {
-            m_frames.push_back({Ctx::Ignore, unsigned(m_scope.mark())});
+            push({Ctx::Ignore, unsigned(m_scope.mark())});
             return;
         }
         if (parent == Ctx::Data || parent == Ctx::ActiveSheet || parent == Ctx::InText) {
             // Rich text: only its letters count.
-            m_frames.push_back({Ctx::InText, unsigned(m_scope.mark())});
+            push({Ctx::InText, unsigned(m_scope.mark())});
             m_textHasChild = m_textHasValue = false;
             return;
         }
@@ -346,13 +355,12 @@ private:
             break;
         default: break;
         }
-        m_frames.push_back({c, unsigned(mark)});
+        push({c, unsigned(mark)});
     }
 
     void end()
     {
-        const Frame f = m_frames.back();
-        m_frames.pop_back();
+        const Frame f = m_frames[--m_depth];
         switch (f.ctx) {
         case Ctx::Style: endStyle(); break;
         case Ctx::ActiveSheet: {
@@ -996,6 +1004,7 @@ private:
     Scope m_scope;
     Values m_value;
     std::vector<Frame> m_frames;
+    size_t m_depth = 0;
     size_t m_offset = 0;         // of the element being started
     ptrdiff_t m_rootOffset = -1; // -1 until the root element is seen
 

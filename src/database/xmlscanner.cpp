@@ -98,15 +98,6 @@ bool isBlank(std::string_view text)
     return true;
 }
 
-bool needsDecoding(std::string_view raw, bool attribute)
-{
-    const unsigned char mask = attribute ? AttributeSpecial : TextSpecial;
-    for (char c : raw)
-        if (classes[static_cast<unsigned char>(c)] & mask)
-            return true;
-    return false;
-}
-
 void appendDecoded(std::string &out, std::string_view raw, bool attribute)
 {
     for (size_t i = 0; i < raw.size();) {
@@ -280,11 +271,13 @@ Scanner::Token Scanner::next()
             if (q >= m_end || (*q != '"' && *q != '\''))
                 fail("испорчен атрибут", q);
             const char quote = *q++;
-            const void *close = std::memchr(q, quote, size_t(m_end - q));
-            if (!close)
+            const char *c = q;
+            unsigned char seen = 0;
+            while (c < m_end && *c != quote)
+                seen |= classes[static_cast<unsigned char>(*c++)];
+            if (c >= m_end)
                 fail("испорчен атрибут", m_end);
-            const char *c = static_cast<const char *>(close);
-            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q))});
+            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q)), !(seen & AttributeSpecial)});
             q = c + 1;
         }
     }

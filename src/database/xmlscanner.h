@@ -24,6 +24,7 @@ struct SyntaxError {
 struct Attribute {
     std::string_view name;
     std::string_view raw; // between the quotes, references not yet replaced
+    bool plain;           // raw needs no decoding
 };
 
 class Scanner
@@ -71,7 +72,5 @@ bool isBlank(std::string_view text); // only whitespace
 // reference stays as it is), line ends made \n; in an attribute tabs and line
 // ends become spaces.
 void appendDecoded(std::string &out, std::string_view raw, bool attribute);
-// Whether raw needs appendDecoded at all.
-bool needsDecoding(std::string_view raw, bool attribute);
 
 } // namespace gravik::xml
