@@ -10,14 +10,19 @@ namespace gravik::pupils {
 
 QString entryOf(const Worksheet &sheet, int row)
 {
-    return singleLine(sheet.text(row, 1) + u' ' + sheet.text(row, 2) + u' ' + sheet.text(row, 3));
+    // Views of the cells, one string for the entry.
+    const QStringView a = sheet.textView(row, 1), b = sheet.textView(row, 2), c = sheet.textView(row, 3);
+    QString entry;
+    entry.reserve(a.size() + b.size() + c.size() + 2);
+    entry.append(a).append(u' ').append(b).append(u' ').append(c);
+    return singleLine(entry);
 }
 
 QStringList listEntries(const Worksheet &sheet)
 {
     QStringList out;
     for (int row = studentdb::FirstPupilRow; row <= MaxSheetRows; ++row) {
-        if (sheet.text(row, 3).isEmpty())
+        if (sheet.textView(row, 3).isEmpty())
             break;
         out.append(entryOf(sheet, row));
     }
@@ -37,7 +42,7 @@ StudentRecord recordOf(const Worksheet &sheet, int row)
 template <class F> void searchRows(const Worksheet &sheet, F &&f)
 {
     for (int row = studentdb::FirstPupilRow; row <= MaxSheetRows; ++row) {
-        if (sheet.text(row, 1).isEmpty())
+        if (sheet.textView(row, 1).isEmpty())
             break;
         f(row);
     }
