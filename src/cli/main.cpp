@@ -1,6 +1,6 @@
 // gravik-print: the certificate, a pupil or a class to a PDF or a printer,
-// without a window. Reads 1.txt and Baza.xml of the program directory and
-// writes nothing there.
+// without a window. Reads 1.txt, Baza.xml and data/printers.txt (the printers'
+// own offsets) of the program directory and writes nothing there.
 #include "core/printeroffsets.h"
 #include "core/programdir.h"
 #include "core/statefile.h"

@@ -37,6 +37,11 @@ QPageLayout a4Layout(const QMarginsF &unprintablePoints = {});
 
 // How pages are laid out for one output.
 struct PageSetup {
+    PageSetup(const QPageLayout &layout = a4Layout(), int resolution = 1200, QPointF offsetMm = {})
+        : layout(layout), resolution(resolution), offsetMm(offsetMm)
+    {
+    }
+
     QPageLayout layout = a4Layout(); // margins = the edges the printer cannot reach
     int resolution = 1200;           // dots per inch the page is drawn at
     // The printer's own offset (millimetres, right and down): everything drawn

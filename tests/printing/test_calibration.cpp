@@ -24,10 +24,10 @@ namespace {
 constexpr double kPtPerMm = 72.0 / 25.4;
 constexpr double kDpi = 150; // the pages are looked at as pictures at this resolution
 
-// The page as a grey picture (pdftoppm, poppler-utils).
-QImage picture(const QString &pdf)
+// The page as a grey picture (pdftoppm, poppler-utils), made in dir.
+QImage picture(const QString &pdf, const QTemporaryDir &dir)
 {
-    const QString stem = pdf + QStringLiteral("-seen");
+    const QString stem = dir.filePath(QFileInfo(pdf).baseName());
     QProcess::execute(QStringLiteral("pdftoppm"), {"-r", QString::number(kDpi), "-gray", "-singlefile", pdf, stem});
     return QImage(stem + QStringLiteral(".pgm"));
 }
@@ -69,13 +69,16 @@ void typeInto(QWidget *box, const QString &text)
 }
 
 // Picks an entry as the operator does: the list opened by a click, the
-// entry's name typed, Enter.
+// arrow keys to the entry, Enter.
 void choose(QComboBox *box, const QString &text)
 {
+    const int steps = box->findText(text) - box->currentIndex();
+    QVERIFY(box->findText(text) >= 0);
     QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
     QWidget *list = QApplication::focusWidget();
     QVERIFY(list && list != box);
-    QTest::keyClicks(list, text);
+    for (int i = 0; i < std::abs(steps); ++i)
+        QTest::keyClick(list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(box->currentText(), text);
 }
@@ -175,7 +178,7 @@ private slots:
         // The test page: at each field's top-left corner (moved as the page is)
         // a crosshair arm and the box's left edge; at a centred box's right
         // edge its line. None of it on the certificate itself.
-        const QImage page = picture(test), certificate = picture(printed);
+        const QImage page = picture(test, dir), certificate = picture(printed, dir);
         QVERIFY(!page.isNull() && !certificate.isNull());
         const QPointF offset(5 * kPtPerMm, -3 * kPtPerMm);
         for (const CertificateField &f : certificateFields()) {
@@ -210,7 +213,7 @@ private slots:
             return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         };
         const QString said = run({"--printer", "gravik-test2"});
-        const int job = said.section(QStringLiteral("задание "), 1).trimmed().toInt();
+        const int job = QRegularExpression(QStringLiteral("задание (\\d+)")).match(said).captured(1).toInt();
         QVERIFY2(job > 0, qPrintable(said));
         const QString printed = waitForJob("gravik-test2", job);
         QVERIFY(!printed.isEmpty());
