@@ -13,6 +13,7 @@
 #include "editor/fieldlabel.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
+#include "editor/keyboardaccess.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -186,6 +187,7 @@ CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts,
     buildPanel();
     connectDocument();
     m_hover = new HoverRouter(this, mainHoverTable());
+    addKeyboardAccess(*this);
 
     if (const QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
