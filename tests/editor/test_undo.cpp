@@ -101,19 +101,18 @@ private slots:
     {
         CertificateWindow &w = *m_window;
         auto *size = w.findChild<QComboBox *>("Combo11");
-        auto *style = w.findChild<QComboBox *>("Combo10");
+        auto *name = w.findChild<QComboBox *>("Combo9");
         QCOMPARE(size->currentText(), QString("10"));
         const QFont start = w.fieldFont();
-        QWidget *focus = clickIntoText(size);
-        QTest::keyClick(focus, Qt::Key_Down);
+        QTest::keyClick(clickIntoText(size), Qt::Key_Down);
         QCOMPARE(w.fieldFont().pointSizeF(), 11.0);
-        QTest::keyClick(clickIntoText(style), Qt::Key_Down);
-        QVERIFY(w.fieldFont().bold() && !start.bold()); // обычный, then жирный
+        QTest::keyClick(clickIntoText(name), Qt::Key_Down); // the list rebuilt, its first entry
+        QCOMPARE(w.fieldFont().family(), QString("Arial"));
 
-        // Ctrl+Z where the keyboard is: in the style box, which would otherwise keep it.
+        // Ctrl+Z where the keyboard is: in the font box, whose text would otherwise take it.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(w.fieldFont().bold(), start.bold());
-        QCOMPARE(w.fieldFont().italic(), start.italic());
+        QCOMPARE(w.fieldFont().family(), QString("Times New Roman"));
+        QCOMPARE(name->currentText(), QString("Times New Roman"));
         QCOMPARE(w.fieldFont().pointSizeF(), 11.0);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.fieldFont(), start);
@@ -122,7 +121,9 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(size->currentText(), QString("11"));
         QVERIFY(w.shutDown());
-        QCOMPARE(StateFile::load(m_folder->file("1.txt"), nullptr)->line(StateFile::SizeLine), QString("11"));
+        const auto state = StateFile::load(m_folder->file("1.txt"), nullptr);
+        QCOMPARE(state->line(StateFile::SizeLine), QString("11"));
+        QCOMPARE(state->line(StateFile::FontLine), QString("Times New Roman"));
     }
 
 private:
