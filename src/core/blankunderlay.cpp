@@ -62,8 +62,9 @@ std::optional<ReadPicture> readPicture(const QString &path, QString *error)
 
 QString formatDpi(double dpi)
 {
-    // 300 dpi is 11811 dots a metre, 299.9994 dpi: two decimals are enough.
-    return QString::number(std::round(dpi * 100) / 100, 'g', 10);
+    // Files name whole dots a metre, a step of 0.0254 dpi (300 dpi is 11811,
+    // 299.9994 dpi): one decimal gives back what the scanner was set to.
+    return QString::number(std::round(dpi * 10) / 10, 'g', 10);
 }
 
 } // namespace

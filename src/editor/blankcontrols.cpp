@@ -92,6 +92,7 @@ QDialog *BlankControls::showOffsetWindow()
 {
     if (m_offset) {
         m_offset->raise();
+        m_offset->activateWindow();
         return m_offset;
     }
     auto *d = new QDialog(&m_page);
@@ -132,6 +133,8 @@ QDialog *BlankControls::showOffsetWindow()
     connect(x, &QSpinBox::valueChanged, this, apply);
     connect(y, &QSpinBox::valueChanged, this, apply);
     d->show();
+    d->activateWindow(); // the keyboard goes to the offsets at once
+    x->setFocus();
     return d;
 }
 

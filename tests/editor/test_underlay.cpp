@@ -13,6 +13,7 @@
 #include "widgets/notices.h"
 
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -122,6 +123,8 @@ private slots:
         clickMenuItem(2);
         auto *offset = m_window->findChild<QDialog *>("UnderlayOffset");
         QVERIFY(offset);
+        QApplication::setActiveWindow(offset); // as the window manager does on a click into it
+        QVERIFY(QTest::qWaitForWindowActive(offset));
         for (auto [name, text] : {std::pair{"offsetX", "600"}, std::pair{"offsetY", "-360"}}) {
             QWidget *box = clickIntoText(offset->findChild<QSpinBox *>(name));
             QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -236,6 +239,8 @@ private slots:
         clickMenuItem(2);
         auto *offset = m_window->findChild<QDialog *>("UnderlayOffset");
         QVERIFY(offset);
+        QApplication::setActiveWindow(offset); // as the window manager does on a click into it
+        QVERIFY(QTest::qWaitForWindowActive(offset));
         for (auto [code, caption] : {std::pair{"Kaz", "Бланк суретін таңдау…"}, std::pair{"Rus", "Выбрать изображение бланка…"}}) {
             m_window->languageCode().setText(code);
             QMenu *menu = openMenu();
