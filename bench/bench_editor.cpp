@@ -163,6 +163,26 @@ void blankShown(benchmark::State &state)
 }
 BENCHMARK(blankShown)->Unit(benchmark::kMillisecond);
 
+// Its parts: the file read into a picture; the picture scaled and painted.
+void blankRead(benchmark::State &state)
+{
+    ShownPage page(state, true);
+    BlankUnderlay blank;
+    for (auto _ : state)
+        blank.load(nullptr);
+}
+BENCHMARK(blankRead)->Unit(benchmark::kMillisecond);
+
+void blankScaledAndPainted(benchmark::State &state)
+{
+    ShownPage page(state, true);
+    for (auto _ : state) {
+        emit page.w.blank().underlay().pictureChanged();
+        page.w.repaint();
+    }
+}
+BENCHMARK(blankScaledAndPainted)->Unit(benchmark::kMillisecond);
+
 // The operator's JPEG scan read and stored as data/blank.png (once per blank).
 void blankChosenFromJpeg(benchmark::State &state)
 {
