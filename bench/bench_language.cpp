@@ -8,6 +8,7 @@
 #include "i18n/translationeditor.h"
 #include "language/translationtable.h"
 #include "settings/settingswindow.h"
+#include "support/dialoganswers.h"
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
 #include "support/startprogram.h"
@@ -52,7 +53,7 @@ BENCHMARK(editorCreated)->Unit(benchmark::kMillisecond);
 void switchAllWindows(benchmark::State &state)
 {
     ProgramFolder folder;
-    notices::setSink([](const QString &) {});
+    DialogAnswers answers;
     TestProgram program;
     QString error;
     program.main.startUp(&error);
@@ -63,7 +64,6 @@ void switchAllWindows(benchmark::State &state)
         settings->languageCode().setText(kazakh ? LanguageCode::Kazakh : LanguageCode::Russian);
     }
     program.registry.destroyAll();
-    notices::setSink({});
 }
 BENCHMARK(switchAllWindows)->Unit(benchmark::kMicrosecond);
 

@@ -17,6 +17,7 @@
 #include "database/studentdatabase.h"
 #include "database/workbookmodel.h"
 #include "support/craftedbook.h"
+#include "support/dialoganswers.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
 #include "database/database.h"
@@ -133,7 +134,7 @@ void fillPupilList(benchmark::State &state)
 {
     Sample &s = sampleFolder();
     programdir::setPath(s.folder.path());
-    StudentDatabaseWindow::dialogs().message = [](QWidget *, const QString &, const QString &) {};
+    DialogAnswers answers;
     StudentDatabase db;
     TestMainWindow main;
     CertificateWindow::StartupSteps steps;

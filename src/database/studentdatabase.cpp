@@ -1,4 +1,5 @@
 #include "database/studentdatabase.h"
+#include "core/builtinstrings.h"
 
 namespace gravik::studentdb {
 
@@ -25,18 +26,10 @@ CellStyle bordered(const QString &id, const QString &size, const QString &color)
 
 QStringList russianHeaders()
 {
-    return {QStringLiteral("ФИО левая сторона"),
-            QStringLiteral("ФИО правая сторона"),
-            QStringLiteral("Инициалы классного рукоговодителя на русском и на казахском"),
-            QStringLiteral("Фамилия"),
-            QStringLiteral("Имя"),
-            QStringLiteral("Отчество"),
-            QStringLiteral("Фамилия"),
-            QStringLiteral("Имя"),
-            QStringLiteral("Отчество"),
-            QStringLiteral("Классный руководитель левая сторона"),
-            QStringLiteral("Классный руководитель правая сторона"),
-            QStringLiteral("Регистрационный номер")};
+    QStringList headers;
+    for (int line : {28, 29, 33, 30, 31, 32, 30, 31, 32, 34, 35, 16})
+        headers << builtinstrings::text(line);
+    return headers;
 }
 
 Workbook builtIn()

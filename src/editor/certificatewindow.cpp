@@ -1,4 +1,5 @@
 #include "editor/certificatewindow.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
@@ -10,6 +11,7 @@
 #include "core/twips.h"
 #include "widgets/cp1251guard.h"
 #include "editor/blankcontrols.h"
+#include "widgets/dialogs.h"
 #include "editor/fieldlabel.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
@@ -24,7 +26,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -81,7 +82,7 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, int l, i
 
 struct InputRow {
     const char *caption;
-    const char *text;
+    int line; // of the built-in strings
     int cl, ct, cw, ch;
     const char *box;
     int bl, bt, bw;
@@ -89,35 +90,35 @@ struct InputRow {
 
 // The input rows of the panel; a row without caption carries only its box.
 const InputRow kRows[] = {
-    {"Label34", "Ф", 120, 3240, 255, 255, "Text1", 480, 3240, 5175},
-    {"Label55", "И", 120, 3600, 255, 255, "Text2", 480, 3600, 5175},
-    {"Label56", "О", 120, 3960, 255, 255, "Text3", 480, 3960, 5175},
-    {"Label37", "Год окончания", 2040, 4320, 2535, 255, "Text4", 4680, 4320, 975},
-    {"Label38", "Название школы", 120, 4680, 1815, 255, "Text11", 2040, 4680, 3615},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text21", 120, 5040, 5535},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text24", 120, 5400, 5535},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text25", 120, 5760, 5535},
-    {"Label42", "Директор", 120, 6240, 2535, 255, "Text5", 2760, 6240, 2895},
-    {"Label43", "Заместитель директора", 120, 6600, 2535, 255, "Text6", 2760, 6600, 2895},
-    {"Label44", "Классный руководитель", 120, 6960, 2535, 255, "Text7", 2760, 6960, 2895},
-    {"Label45", "Дата выдачи", 120, 7320, 1215, 255, "Text8", 1440, 7320, 975},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text9", 2520, 7320, 615},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text10", 3240, 7320, 2415},
-    {"Label46", "Населенный пункт", 120, 7680, 1695, 255, "Text30", 2520, 7680, 3135},
-    {"Label47", "Регистрационный номер", 120, 8160, 4215, 255, "Text12", 4440, 8160, 1215},
-    {"Label35", "Ф", 6120, 3240, 255, 255, "Text13", 6480, 3240, 5175},
-    {"Label57", "И", 6120, 3600, 255, 255, "Text14", 6480, 3600, 5175},
-    {"Label58", "О", 6120, 3960, 255, 255, "Text15", 6480, 3960, 5175},
-    {"Label36", "Название школы", 6120, 4320, 1695, 255, "Text26", 7920, 4320, 3735},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text27", 6120, 4680, 5535},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text28", 6120, 5040, 5535},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text29", 6120, 5400, 5535},
-    {"Label39", "Директор", 6120, 5880, 2535, 255, "Text16", 8760, 5880, 2895},
-    {"Label40", "Заместитель директора", 6120, 6240, 2535, 255, "Text17", 8760, 6240, 2895},
-    {"Label41", "Классный руководитель", 6120, 6600, 2535, 255, "Text18", 8760, 6600, 2895},
-    {"Label48", "Дата выдачи", 6120, 6960, 1215, 255, "Text19", 8280, 6960, 975},
-    {nullptr, nullptr, 0, 0, 0, 0, "Text20", 9360, 6960, 2295},
-    {"Label49", "Населенный пункт", 6120, 7320, 1695, 255, "Text31", 8280, 7320, 3375},
+    {"Label34", 6, 120, 3240, 255, 255, "Text1", 480, 3240, 5175},
+    {"Label55", 7, 120, 3600, 255, 255, "Text2", 480, 3600, 5175},
+    {"Label56", 8, 120, 3960, 255, 255, "Text3", 480, 3960, 5175},
+    {"Label37", 9, 2040, 4320, 2535, 255, "Text4", 4680, 4320, 975},
+    {"Label38", 10, 120, 4680, 1815, 255, "Text11", 2040, 4680, 3615},
+    {nullptr, 0, 0, 0, 0, 0, "Text21", 120, 5040, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text24", 120, 5400, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text25", 120, 5760, 5535},
+    {"Label42", 11, 120, 6240, 2535, 255, "Text5", 2760, 6240, 2895},
+    {"Label43", 12, 120, 6600, 2535, 255, "Text6", 2760, 6600, 2895},
+    {"Label44", 13, 120, 6960, 2535, 255, "Text7", 2760, 6960, 2895},
+    {"Label45", 14, 120, 7320, 1215, 255, "Text8", 1440, 7320, 975},
+    {nullptr, 0, 0, 0, 0, 0, "Text9", 2520, 7320, 615},
+    {nullptr, 0, 0, 0, 0, 0, "Text10", 3240, 7320, 2415},
+    {"Label46", 15, 120, 7680, 1695, 255, "Text30", 2520, 7680, 3135},
+    {"Label47", 16, 120, 8160, 4215, 255, "Text12", 4440, 8160, 1215},
+    {"Label35", 6, 6120, 3240, 255, 255, "Text13", 6480, 3240, 5175},
+    {"Label57", 7, 6120, 3600, 255, 255, "Text14", 6480, 3600, 5175},
+    {"Label58", 8, 6120, 3960, 255, 255, "Text15", 6480, 3960, 5175},
+    {"Label36", 10, 6120, 4320, 1695, 255, "Text26", 7920, 4320, 3735},
+    {nullptr, 0, 0, 0, 0, 0, "Text27", 6120, 4680, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text28", 6120, 5040, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text29", 6120, 5400, 5535},
+    {"Label39", 11, 6120, 5880, 2535, 255, "Text16", 8760, 5880, 2895},
+    {"Label40", 12, 6120, 6240, 2535, 255, "Text17", 8760, 6240, 2895},
+    {"Label41", 13, 6120, 6600, 2535, 255, "Text18", 8760, 6600, 2895},
+    {"Label48", 14, 6120, 6960, 1215, 255, "Text19", 8280, 6960, 975},
+    {nullptr, 0, 0, 0, 0, 0, "Text20", 9360, 6960, 2295},
+    {"Label49", 15, 6120, 7320, 1695, 255, "Text31", 8280, 7320, 3375},
 };
 
 using Pic = HoverRule::Picture;
@@ -177,7 +178,7 @@ CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts,
     : QWidget(parent), m_fonts(fonts ? std::move(fonts) : FontSource(installedFamilies)), m_doc(doc)
 {
     setObjectName(QStringLiteral("Blankard"));
-    setWindowTitle(QStringLiteral("Школьный аттестат"));
+    setWindowTitle(builtinstrings::text(24));
     setFixedSize(twips::toScreen(0, 0, 11895, 8655).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -259,7 +260,7 @@ void CertificateWindow::buildPanel()
     QWidget *p = m_panel;
 
     // Top strip.
-    caption(p, "Label51", "Шрифт", 120, 120, 1215, 255);
+    caption(p, "Label51", builtinstrings::text(1), 120, 120, 1215, 255);
     m_fontList = new QComboBox(p);
     m_fontList->setObjectName(QStringLiteral("Combo9"));
     m_fontList->setEditable(true);
@@ -268,11 +269,11 @@ void CertificateWindow::buildPanel()
     m_fontModel = new QStringListModel(this);
     m_fontList->setModel(m_fontModel);
     place(m_fontList, 1440, 120, 3975, 315);
-    caption(p, "Label53", "Начертание", 5520, 120, 1455, 255);
+    caption(p, "Label53", builtinstrings::text(2), 5520, 120, 1455, 255);
     m_styleList = new QComboBox(p);
     m_styleList->setObjectName(QStringLiteral("Combo10"));
     place(m_styleList, 7080, 120, 1935, 315);
-    caption(p, "Label52", "Размер текста", 9240, 120, 1575, 255);
+    caption(p, "Label52", builtinstrings::text(3), 9240, 120, 1575, 255);
     m_sizeList = new QComboBox(p);
     m_sizeList->setObjectName(QStringLiteral("Combo11"));
     place(m_sizeList, 10920, 120, 735, 315);
@@ -305,22 +306,22 @@ void CertificateWindow::buildPanel()
         b->setToolTip(tip);
         return b;
     };
-    addButton(names::PrintButton, "print", "Отправить на печать", 120, 960);
-    auto *lock = addButton("Image6", "lock-open", "Заблокировать", 720, 960);
-    auto *unlock = addButton("Image7", "lock-closed", "Разблокировать", 1320, 960);
+    addButton(names::PrintButton, "print", builtinstrings::text(17), 120, 960);
+    auto *lock = addButton("Image6", "lock-open", builtinstrings::text(18), 720, 960);
+    auto *unlock = addButton("Image7", "lock-closed", builtinstrings::text(19), 1320, 960);
     connect(lock, &ImageButton::clicked, this, &CertificateWindow::openPanel);
     connect(unlock, &ImageButton::clicked, this, &CertificateWindow::closePanel);
     rule(p, "Line3", 1920, 1320, 9960, 1320);
 
-    m_letters = new QCheckBox(QStringLiteral("Добавить букву а"), p);
+    m_letters = new QCheckBox(builtinstrings::text(4), p);
     m_letters->setObjectName(QStringLiteral("Check1"));
     place(m_letters, 4440, 840, 3255, 255);
     m_letters->setFont(timesBold(12));
     connect(m_letters, &QCheckBox::toggled, &m_doc, &CertificateDocument::setLetters);
 
-    addButton("Image8", "card", "База учеников", 10080, 960);
-    addButton("Image11", "gear", "Настройки", 10680, 960);
-    addButton("Image14", "smile", "О программе", 11280, 960);
+    addButton("Image8", "card", builtinstrings::text(20), 10080, 960);
+    addButton("Image11", "gear", builtinstrings::text(21), 10680, 960);
+    addButton("Image14", "smile", builtinstrings::text(22), 11280, 960);
 
     // Lower part, cut off by the panel's own height while it is closed.
     auto *ad = new QLabel(QStringLiteral("Gravik: аттестат без помарок. Поставьте каждое поле на свою "
@@ -349,13 +350,13 @@ void CertificateWindow::buildPanel()
     m_pupilList->setCompleter(nullptr);
     typedTextChoosesNothing(m_pupilList);
     // Usable once the pupil chooser is attached to it.
-    addButton(names::UpdateButton, "people", "Обновить список", 7920, 2520)->setEnabled(false);
+    addButton(names::UpdateButton, "people", builtinstrings::text(23), 7920, 2520)->setEnabled(false);
     rule(p, "Line4", 11640, 3120, 120, 3120);
     rule(p, "Line1", 5880, 3120, 5880, 8640);
 
     for (const InputRow &r : kRows) {
         if (r.caption) {
-            const QString text = QString::fromUtf8(r.text);
+            const QString &text = builtinstrings::text(r.line);
             const bool letter = text.size() == 1;
             Qt::Alignment align = Qt::AlignLeft;
             if (letter)
@@ -363,7 +364,7 @@ void CertificateWindow::buildPanel()
             else if (qstrcmp(r.caption, "Label37") == 0 || qstrcmp(r.caption, "Label47") == 0)
                 align = Qt::AlignRight;
             // Only И and О take the button-text colour; Ф stays black.
-            const bool coloured = letter && text != QString::fromUtf8("Ф");
+            const bool coloured = r.line == 7 || r.line == 8;
             const QColor color = coloured ? normalFieldColor() : QColor(Qt::black);
             caption(p, r.caption, text, r.cl, r.ct, r.cw, r.ch, align, color);
         }
@@ -375,11 +376,10 @@ void CertificateWindow::buildPanel()
                 [this, name = box->objectName()](const QString &t) { m_doc.setValue(name, t); });
     }
     // The full words behind the one-letter captions.
-    const std::pair<const char *, const char *> tips[] = {
-        {"Label34", "Фамилия"}, {"Label35", "Фамилия"}, {"Label55", "Имя"},
-        {"Label57", "Имя"},     {"Label56", "Отчество"}, {"Label58", "Отчество"}};
-    for (const auto &[name, tip] : tips)
-        p->findChild<QLabel *>(QString::fromLatin1(name))->setToolTip(QString::fromUtf8(tip));
+    const std::pair<const char *, int> tips[] = {{"Label34", 30}, {"Label35", 30}, {"Label55", 31},
+                                                 {"Label57", 31}, {"Label56", 32}, {"Label58", 32}};
+    for (const auto &[name, line] : tips)
+        p->findChild<QLabel *>(QString::fromLatin1(name))->setToolTip(builtinstrings::text(line));
 }
 
 QLineEdit *CertificateWindow::box(const QString &name) const
@@ -445,7 +445,7 @@ bool CertificateWindow::shutDown()
     const bool ok = m_doc.save(programdir::file(QStringLiteral("1.txt")), &error);
     if (!ok) {
         qCritical("%s", qUtf8Printable(error));
-        QMessageBox::critical(this, windowTitle(), error);
+        Dialogs::current().message(this, Dialogs::Icon::Critical, windowTitle(), error);
     }
     emit shuttingDown();
     QCoreApplication::exit(ok ? 0 : 1);

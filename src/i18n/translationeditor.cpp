@@ -1,4 +1,5 @@
 #include "i18n/translationeditor.h"
+#include "core/builtinstrings.h"
 
 #include "core/twips.h"
 #include "widgets/cp1251guard.h"
@@ -86,7 +87,7 @@ TranslationEditor::TranslationEditor(InterfaceLanguage &language, QWidget *paren
     : QWidget(parent), m_service(language)
 {
     setObjectName(QStringLiteral("Lang"));
-    setWindowTitle(QStringLiteral("Редактор перевода"));
+    setWindowTitle(builtinstrings::text(36));
 
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("Scroll1"));

@@ -6,7 +6,7 @@
 #include "printdialog/printdialog.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
-#include "widgets/pagepreview.h"
+#include "widgets/dialogs.h"
 
 #include <QDir>
 #include <QPointer>
@@ -34,18 +34,17 @@ void attachPdfEntry(PrintDialog &dialog, CertificateWindow &main)
     QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog, window] {
         if (!window)
             return;
-        OutputDialogs &dialogs = OutputDialogs::current();
-        const QString path = dialogs.savePdf(
-            &dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, dialog.languageCode().text()));
+        const QString path =
+            choosePdfFile(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, dialog.languageCode().text()));
         if (path.isEmpty())
             return;
         const Certificate c = window->document().certificate();
         QString error;
         if (printing::writePages(path, printing::pdfSetup(), 1,
                                  [&c](page::PdfFile &f, int, QString *e) { return f.addPage(c, e); }, {}, &error))
-            dialogs.message(&dialog, QStringLiteral("Аттестат сохранён в файл %1.").arg(QDir::toNativeSeparators(path)));
+            inform(&dialog, QStringLiteral("Аттестат сохранён в файл %1.").arg(QDir::toNativeSeparators(path)));
         else
-            dialogs.message(&dialog, QStringLiteral("Аттестат не сохранён: %1").arg(error));
+            inform(&dialog, QStringLiteral("Аттестат не сохранён: %1").arg(error));
     });
 }
 

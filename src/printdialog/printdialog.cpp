@@ -1,4 +1,5 @@
 #include "printdialog/printdialog.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
@@ -61,7 +62,7 @@ PrintDialog::PrintDialog(CertificateWindow &main, PagePrinter printer)
 {
     setObjectName(QStringLiteral("Print1"));
     m_language.setObjectName(QStringLiteral("Text1"));
-    setWindowTitle(QStringLiteral("Печать данных"));
+    setWindowTitle(builtinstrings::text(47));
     setFixedSize(twips::toScreen(0, 0, 6450, 2160).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -70,15 +71,15 @@ PrintDialog::PrintDialog(CertificateWindow &main, PagePrinter printer)
 
     m_name = label(this, "Label1", 120, 120, 6255, 615, 14.25, Qt::AlignHCenter, kDarkRed);
     label(this, "Label2", 240, 840, 2295, 375, 12, Qt::AlignLeft, Qt::black,
-          QStringLiteral("Под номером"));
+          builtinstrings::text(48));
     m_number = label(this, "Label3", 2640, 720, 1815, 495, 20.25, Qt::AlignLeft, kDarkRed);
 
     auto *print = new ImageButton(QStringLiteral("Image1"), QStringLiteral("tick"), this);
     print->placeAt(4920, 1440);
-    print->setToolTip(QStringLiteral("Печать"));
+    print->setToolTip(builtinstrings::text(49));
     auto *cancelButton = new ImageButton(QStringLiteral("Image4"), QStringLiteral("cross"), this);
     cancelButton->placeAt(5760, 1440);
-    cancelButton->setToolTip(QStringLiteral("Отмена"));
+    cancelButton->setToolTip(builtinstrings::text(50));
     connect(print, &ImageButton::clicked, this, &PrintDialog::printPage);
     connect(cancelButton, &ImageButton::clicked, this, &PrintDialog::cancel);
 

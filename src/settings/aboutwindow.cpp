@@ -1,10 +1,10 @@
 #include "settings/aboutwindow.h"
+#include "core/builtinstrings.h"
 
 #include "core/twips.h"
 #include "widgets/imagebutton.h"
 #include "language/applicationtable.h"
 #include "i18n/interfacelanguage.h"
-#include "language/translationtable.h"
 
 #include <QLabel>
 
@@ -34,7 +34,7 @@ QLabel *line(QWidget *parent, const char *name, const QString &text, int l, int 
 AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Help"));
-    setWindowTitle(QStringLiteral("О программе"));
+    setWindowTitle(builtinstrings::text(22));
     setFixedSize(twips::toScreen(0, 0, 6585, 4470).size());
 
     auto *icon = new QLabel(this);
@@ -43,12 +43,11 @@ AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent)
     icon->setGeometry(r);
     icon->setPixmap(renderIcon(QStringLiteral(":/icons/gravik.svg"), r.size(), devicePixelRatioF()));
 
-    const QStringList &builtIn = TranslationTable::builtIn();
     line(this, "Label1", QStringLiteral("Gravik"), 1200, 0, 5175, 1215, 60, Qt::AlignHCenter)->setWordWrap(false);
-    line(this, "Label2", builtIn.at(25 - 1), 480, 1320, 5415, 615, 12);
+    line(this, "Label2", builtinstrings::text(25), 480, 1320, 5415, 615, 12);
     line(this, "Label3", QStringLiteral("Версия ") + i18n::ProgramVersion, 480, 2040, 5415, 375, 12);
-    line(this, "Label4", builtIn.at(57 - 1), 480, 2520, 5415, 495, 12);
-    line(this, "Label6", builtIn.at(52 - 1) + QLatin1Char(' ') + i18n::MakerTelephone, 480, 3240, 5535, 255, 12);
+    line(this, "Label4", builtinstrings::text(57), 480, 2520, 5415, 495, 12);
+    line(this, "Label6", builtinstrings::text(52) + QLatin1Char(' ') + i18n::MakerTelephone, 480, 3240, 5535, 255, 12);
     line(this, "Label7", EMailLine, 480, 3600, 3615, 375, 12);
     line(this, "Label5", MakerLine, 120, 4080, 6255, 255, 12, Qt::AlignHCenter);
 }

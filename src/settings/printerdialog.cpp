@@ -1,4 +1,5 @@
 #include "settings/printerdialog.h"
+#include "core/builtinstrings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,7 +32,7 @@ PrinterDialog::PrinterDialog(const QStringList &printers, const QString &current
     auto *ok = new QPushButton(QStringLiteral("ОК"), this);
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Отмена"), this);
+    auto *cancel = new QPushButton(builtinstrings::text(50), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     buttons->addWidget(ok);
     buttons->addWidget(cancel);

@@ -1,4 +1,5 @@
 #include "settings/settingswindow.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "settings/aboutwindow.h"
@@ -89,21 +90,21 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     : QWidget(parent), m_registry(registry)
 {
     setObjectName(QStringLiteral("Nastroiki"));
-    setWindowTitle(QStringLiteral("Настройки программы"));
+    setWindowTitle(builtinstrings::text(37));
     setFixedSize(twips::toScreen(0, 0, 7320, 3525).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(200, 227, 251));
     setPalette(pal);
 
-    QGroupBox *language = frame(this, "Frame1", QStringLiteral("Язык программы"), 120, 120);
-    auto *russian = new QRadioButton(QStringLiteral("Русский"), language);
+    QGroupBox *language = frame(this, "Frame1", builtinstrings::text(38), 120, 120);
+    auto *russian = new QRadioButton(builtinstrings::text(39), language);
     russian->setObjectName(QString::fromLatin1(names::RussianOption));
     place(russian, 240, 480, 3135, 255);
-    auto *kazakh = new QRadioButton(QStringLiteral("Казахский"), language);
+    auto *kazakh = new QRadioButton(builtinstrings::text(40), language);
     kazakh->setObjectName(QString::fromLatin1(names::KazakhOption));
     place(kazakh, 240, 720, 3135, 255);
-    auto *link = new LinkLabel(QStringLiteral("Редактировать перевод"), language, [this] { openTranslationEditor(); });
+    auto *link = new LinkLabel(builtinstrings::text(41), language, [this] { openTranslationEditor(); });
     link->setObjectName(QStringLiteral("Label3"));
     link->setTextFormat(Qt::PlainText);
     place(link, 120, 1200, 3255, 255);
@@ -114,12 +115,12 @@ SettingsWindow::SettingsWindow(WindowRegistry *registry, QWidget *parent)
     frame(this, "Frame4", QString(), 3720, 120);
 
     QGroupBox *printer = frame(this, "Frame3", QStringLiteral("Настройка принтера"), 120, 1800);
-    text(printer, "Label1", QStringLiteral("Установить принтер по умолчанию"), 120, 480);
+    text(printer, "Label1", builtinstrings::text(43), 120, 480);
     auto *printerButton = new ImageButton(QStringLiteral("Image2"), QStringLiteral("install"), printer);
     printerButton->placeAt(2880, 480);
 
     QGroupBox *driver = frame(this, "Frame2", QStringLiteral("Драйвер Казахского языка"), 3720, 1800);
-    text(driver, "Label2", QStringLiteral("Установить драйвер Казахского языка"), 120, 480);
+    text(driver, "Label2", builtinstrings::text(46), 120, 480);
     auto *driverButton = new ImageButton(QStringLiteral("Image1"), QStringLiteral("install"), driver);
     driverButton->placeAt(2880, 480);
 

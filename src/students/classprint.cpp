@@ -7,6 +7,7 @@
 #include "students/spreadsheetview.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
+#include "widgets/dialogs.h"
 #include "widgets/pagepreview.h"
 
 #include <QDir>
@@ -53,6 +54,15 @@ ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main) : Q
     });
 }
 
+ClassPrint::Printer &ClassPrint::printer()
+{
+    static Printer p = [](int count, const printing::PageWriter &write, const QString &title,
+                          const printing::Progress &progress) {
+        return printing::printPages(QString(), count, write, title, progress);
+    };
+    return p;
+}
+
 ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main)
 {
     return new ClassPrint(baza, main);
@@ -82,11 +92,10 @@ std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 
 bool ClassPrint::run(bool toPdf)
 {
-    OutputDialogs &dialogs = OutputDialogs::current();
     const QString code = m_window.languageCode().text();
     const auto records = classPupils();
     if (records.empty()) {
-        dialogs.message(&m_window, QStringLiteral("В базе нет учеников: печатать нечего."));
+        inform(&m_window, QStringLiteral("В базе нет учеников: печатать нечего."));
         return false;
     }
     // A copy: the main window keeps what the operator typed.
@@ -100,10 +109,10 @@ bool ClassPrint::run(bool toPdf)
             return c;
         },
         outputCaption(toPdf ? OutputCaption::Save : OutputCaption::Print, code), code, &m_window);
-    if (!dialogs.preview(preview))
+    if (!Dialogs::current().preview(preview))
         return false;
     QString path;
-    if (toPdf && (path = dialogs.savePdf(&m_window, outputCaption(OutputCaption::ClassPdfTip, code))).isEmpty())
+    if (toPdf && (path = choosePdfFile(&m_window, outputCaption(OutputCaption::ClassPdfTip, code))).isEmpty())
         return false;
 
     QProgressDialog progress(outputCaption(OutputCaption::Making, code), outputCaption(OutputCaption::Cancel, code), 0,
@@ -122,20 +131,20 @@ bool ClassPrint::run(bool toPdf)
         QString error;
         bool cancelled = false;
         if (printing::writePages(path, printing::pdfSetup(), count, write, told, &error, &cancelled))
-            dialogs.message(&m_window, QStringLiteral("%1 %2 в файл %3.")
+            inform(&m_window, QStringLiteral("%1 %2 в файл %3.")
                                          .arg(what, one ? QStringLiteral("сохранён") : QStringLiteral("сохранены"),
                                               QDir::toNativeSeparators(path)));
         else if (!cancelled)
-            dialogs.message(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
+            inform(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
         return !cancelled;
     }
-    const printing::Outcome out = dialogs.print(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
+    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
     if (out.ok)
-        dialogs.message(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
+        inform(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
                                      .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
                                           out.printer));
     else if (!out.cancelled)
-        dialogs.message(&m_window, out.printer.isEmpty()
+        inform(&m_window, out.printer.isEmpty()
                                      ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)
                                      : QStringLiteral("Аттестаты не напечатаны на принтере «%1»: %2")
                                            .arg(out.printer, out.error));

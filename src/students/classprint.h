@@ -1,9 +1,11 @@
 #pragma once
 
 #include "database/pupils.h"
+#include "printing/classjob.h"
 
 #include <QObject>
 
+#include <functional>
 #include <vector>
 
 class QProgressDialog;
@@ -22,6 +24,11 @@ class ClassPrint : public QObject
 {
     Q_OBJECT
 public:
+    // Sends the pages to the default printer as one job; tests put their own in.
+    using Printer = std::function<printing::Outcome(int count, const printing::PageWriter &write, const QString &title,
+                                                    const printing::Progress &progress)>;
+    static Printer &printer();
+
     static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main);
 
     // The pupils a class print takes now.

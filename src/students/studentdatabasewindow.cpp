@@ -1,9 +1,11 @@
 #include "students/studentdatabasewindow.h"
+#include "core/builtinstrings.h"
 #include "core/controlnames.h"
 
 #include "core/programdir.h"
 #include "core/textfile.h"
 #include "core/twips.h"
+#include "widgets/dialogs.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
@@ -14,10 +16,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
@@ -29,7 +29,7 @@ namespace {
 
 const QColor kBackground(200, 227, 251);
 
-QString title() { return QStringLiteral("База учеников"); }
+const QString &title() { return builtinstrings::text(20); }
 
 // The last load failure told to the operator: the same one is not told again.
 QString &lastReportedFailure()
@@ -37,8 +37,6 @@ QString &lastReportedFailure()
     static QString message;
     return message;
 }
-
-QWidget *visibleOrNull(QWidget *w) { return w && w->isVisible() ? w : nullptr; }
 
 using Pic = HoverRule::Picture;
 
@@ -53,33 +51,10 @@ HoverTable bazaHoverTable()
 
 } // namespace
 
-StudentDatabaseWindow::Dialogs StudentDatabaseWindow::standardDialogs()
+bool StudentDatabaseWindow::askSaveChanges(QWidget *parent)
 {
-    Dialogs d;
-    d.message = [](QWidget *parent, const QString &caption, const QString &text) {
-        QMessageBox::warning(visibleOrNull(parent), caption, text, QMessageBox::Ok);
-    };
-    d.openFile = [](QWidget *parent, const QString &directory) {
-        return QFileDialog::getOpenFileName(visibleOrNull(parent), QStringLiteral("Импортировать"), directory,
-                                            QStringLiteral("XML (*.xml)"));
-    };
-    d.askSave = [](QWidget *parent) {
-        QMessageBox box(QMessageBox::Question, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
-                        QMessageBox::NoButton, visibleOrNull(parent));
-        QPushButton *save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
-        box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
-        // Neither is an escape button, so the question cannot be closed unanswered.
-        box.setDefaultButton(save);
-        box.exec();
-        return box.clickedButton() == save;
-    };
-    return d;
-}
-
-StudentDatabaseWindow::Dialogs &StudentDatabaseWindow::dialogs()
-{
-    static Dialogs d = standardDialogs();
-    return d;
+    return Dialogs::current().question(parent, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
+                                       builtinstrings::text(26), QStringLiteral("Не сохранять"));
 }
 
 StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
@@ -94,10 +69,10 @@ StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *paren
 
     m_save = new ImageButton(QStringLiteral("Image1"), QStringLiteral("save"), this);
     m_save->placeAt(240, 120);
-    m_save->setToolTip(QStringLiteral("Сохранить"));
+    m_save->setToolTip(builtinstrings::text(26));
     m_import = new ImageButton(QStringLiteral("Image2"), QStringLiteral("import"), this);
     m_import->placeAt(840, 120);
-    m_import->setToolTip(QStringLiteral("Импортировать"));
+    m_import->setToolTip(builtinstrings::text(27));
     connect(m_save, &ImageButton::clicked, this, [this] { save(); });
     connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
 
@@ -150,7 +125,7 @@ void StudentDatabaseWindow::reportLoad(bool ok, const QString &message)
     if (text == lastReportedFailure())
         return;
     lastReportedFailure() = text;
-    dialogs().message(nullptr, title(), text);
+    Dialogs::current().message(nullptr, Dialogs::Icon::Warning, title(), text);
 }
 
 bool StudentDatabaseWindow::save()
@@ -164,15 +139,16 @@ bool StudentDatabaseWindow::save(StudentDatabase &db, QWidget *parent)
     if (db.save(&error))
         return true;
     qWarning("%s", qPrintable(error));
-    dialogs().message(parent, QStringLiteral("Ошибка"),
-                      QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
+    Dialogs::current().message(parent, Dialogs::Icon::Warning, QStringLiteral("Ошибка"),
+                               QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
     return false;
 }
 
 bool StudentDatabaseWindow::importFile()
 {
     const QString directory = m_lastImport.isEmpty() ? programdir::path() : QFileInfo(m_lastImport).absolutePath();
-    const QString chosen = dialogs().openFile(this, directory);
+    const QString chosen = Dialogs::current().openFile(this, builtinstrings::text(27), directory,
+                                                       QStringLiteral("XML (*.xml)"));
     if (chosen.isEmpty())
         return false;
     m_lastImport = chosen;
@@ -184,8 +160,8 @@ bool StudentDatabaseWindow::importFrom(const QString &path)
     spreadsheetml::Error error;
     if (m_db.importFrom(path, &error))
         return true;
-    dialogs().message(this, title(),
-                      QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
+    Dialogs::current().message(this, Dialogs::Icon::Warning, title(),
+                               QStringLiteral("Импорт не выполнен, таблица осталась прежней.\n\n%1").arg(error.message));
     return false;
 }
 
@@ -196,7 +172,7 @@ bool StudentDatabaseWindow::hasUnsavedChanges() const
 
 void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
 {
-    if (db.isInUse() && db.isModified() && dialogs().askSave(parent))
+    if (db.isInUse() && db.isModified() && askSaveChanges(parent))
         save(db, parent);
 }
 
@@ -245,13 +221,13 @@ void StudentDatabaseWindow::writeSize()
     for (const auto &[file, value] : files) {
         QString error;
         if (!textfile::writeLines(programdir::file(QString::fromLatin1(file)), {QString::number(value)}, &error))
-            dialogs().message(this, title(), error);
+            Dialogs::current().message(this, Dialogs::Icon::Warning, title(), error);
     }
 }
 
 void StudentDatabaseWindow::closeEvent(QCloseEvent *e)
 {
-    if (hasUnsavedChanges() && dialogs().askSave(this) && !save()) {
+    if (hasUnsavedChanges() && askSaveChanges(this) && !save()) {
         e->ignore(); // the save failed: keep the window and the work in it
         return;
     }

@@ -27,18 +27,6 @@ public:
     static constexpr int GridMarginWidthTwips = 250, GridMarginHeightTwips = 1430;
     static constexpr int GridTopTwips = 840;
 
-    // The dialogs the window asks through; tests put their own in.
-    struct Dialogs {
-        // A message with an OK button only.
-        std::function<void(QWidget *parent, const QString &title, const QString &text)> message;
-        // The import dialog: the chosen file, empty when none was chosen.
-        std::function<QString(QWidget *parent, const QString &directory)> openFile;
-        // Whether to save unsaved changes (true: "Сохранить").
-        std::function<bool(QWidget *parent)> askSave;
-    };
-    static Dialogs &dialogs();
-    static Dialogs standardDialogs();
-
     // A view of db, which it does not own.
     explicit StudentDatabaseWindow(StudentDatabase &db, QWidget *parent = nullptr);
     ~StudentDatabaseWindow() override;
@@ -67,6 +55,8 @@ public:
     bool hasUnsavedChanges() const;
     // The program is ending: asks once whether to save unsaved changes.
     static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent);
+    // Whether to save unsaved changes (true: "Сохранить").
+    static bool askSaveChanges(QWidget *parent);
 
     QSize outerSizeTwips() const;
     void setOuterWidthTwips(int width);

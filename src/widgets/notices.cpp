@@ -1,17 +1,12 @@
 #include "widgets/notices.h"
 
-#include <QMessageBox>
+#include "widgets/dialogs.h"
+
 #include <QSet>
 
 namespace gravik::notices {
 
 namespace {
-
-Sink &sink()
-{
-    static Sink s;
-    return s;
-}
 
 QSet<QString> &reported()
 {
@@ -31,14 +26,8 @@ void fileProblem(const QString &path, const QString &message)
 
 void warning(QWidget *parent, const QString &message)
 {
-    if (sink()) {
-        sink()(message);
-        return;
-    }
-    QMessageBox::warning(parent, QStringLiteral("Gravik"), message);
+    Dialogs::current().message(parent, Dialogs::Icon::Warning, QStringLiteral("Gravik"), message);
 }
-
-void setSink(Sink s) { sink() = std::move(s); }
 
 void forgetFiles() { reported().clear(); }
 

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 // Messages to the operator from the language and settings windows.
@@ -16,10 +14,7 @@ void fileProblem(const QString &path, const QString &message);
 // A warning with an OK button.
 void warning(QWidget *parent, const QString &message);
 
-// Tests collect the messages instead of showing boxes. An empty sink restores
-// the boxes; forgetFiles() lets every file be reported again.
-using Sink = std::function<void(const QString &message)>;
-void setSink(Sink sink);
+// Lets every file be reported again.
 void forgetFiles();
 
 } // namespace gravik::notices

@@ -1,15 +1,12 @@
 #include "widgets/pagepreview.h"
 
 #include "core/pagerenderer.h"
-#include "core/programdir.h"
 #include "language/outputcaptions.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPageSize>
 #include <QPainter>
 #include <QPushButton>
@@ -96,31 +93,6 @@ void PagePreview::paintEvent(QPaintEvent *)
         p.drawImage(QRectF(sheet), m_image);
     p.setPen(Qt::gray);
     p.drawRect(sheet.adjusted(0, 0, -1, -1));
-}
-
-OutputDialogs OutputDialogs::standard()
-{
-    OutputDialogs d;
-    d.savePdf = [](QWidget *parent, const QString &caption) {
-        QString path = QFileDialog::getSaveFileName(parent, caption, programdir::path(), QStringLiteral("PDF (*.pdf)"));
-        if (!path.isEmpty() && !path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-            path += QLatin1String(".pdf");
-        return path;
-    };
-    d.preview = [](PagePreview &preview) { return preview.exec() == QDialog::Accepted; };
-    d.message = [](QWidget *parent, const QString &text) {
-        QMessageBox::information(parent, QStringLiteral("Gravik"), text, QMessageBox::Ok);
-    };
-    d.print = [](int count, const printing::PageWriter &write, const QString &title, const printing::Progress &progress) {
-        return printing::printPages(QString(), count, write, title, progress);
-    };
-    return d;
-}
-
-OutputDialogs &OutputDialogs::current()
-{
-    static OutputDialogs d = standard();
-    return d;
 }
 
 } // namespace gravik

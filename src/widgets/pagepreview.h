@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/certificate.h"
-#include "printing/classjob.h"
 
 #include <QDialog>
 #include <QImage>
@@ -43,24 +42,6 @@ private:
     QImage m_image; // the page shown
     QLabel *m_counter;
     QPushButton *m_previous, *m_next;
-};
-
-// The dialogs, the printer and the messages of the PDF and class controls;
-// tests put their own in.
-struct OutputDialogs {
-    // The PDF file to write, with a .pdf filter; empty when none was chosen.
-    std::function<QString(QWidget *parent, const QString &caption)> savePdf;
-    // Shows the preview; whether to go on.
-    std::function<bool(PagePreview &preview)> preview;
-    // A message to the operator.
-    std::function<void(QWidget *parent, const QString &text)> message;
-    // Sends the pages to the default printer as one job.
-    std::function<printing::Outcome(int count, const printing::PageWriter &write, const QString &title,
-                                    const printing::Progress &progress)>
-        print;
-
-    static OutputDialogs standard();
-    static OutputDialogs &current();
 };
 
 } // namespace gravik

@@ -9,6 +9,7 @@
 #include "i18n/translationeditor.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
+#include "support/dialoganswers.h"
 #include "support/programfolder.h"
 #include "support/mainwindow.h"
 
@@ -70,7 +71,8 @@ public:
 // program wires them, with stand-ins for the database window and the print dialog.
 struct LanguageRig {
     ProgramFolder dir;
-    QStringList messages;
+    DialogAnswers answers;
+    QStringList &messages = answers.messages;
     gravik::WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{QStringLiteral("Arial")}; }};
     gravik::InterfaceLanguage *language = nullptr;
@@ -78,7 +80,6 @@ struct LanguageRig {
     LanguageRig()
     {
         gravik::notices::forgetFiles();
-        gravik::notices::setSink([this](const QString &m) { messages << m; });
         using namespace gravik;
         registry.setMainWindow(&main);
         language = new InterfaceLanguage(registry, &registry);
@@ -96,7 +97,6 @@ struct LanguageRig {
     ~LanguageRig()
     {
         registry.destroyAll();
-        gravik::notices::setSink({});
     }
 
     void setLanguageFile(const QByteArray &bytes) { dir.write("data/lang.txt", bytes); }

@@ -1,4 +1,4 @@
-#include "widgets/notices.h"
+#include "support/dialoganswers.h"
 #include "printing/defaultprinter.h"
 #include "settings/printerdialog.h"
 #include "settings/settingswindow.h"
@@ -53,12 +53,12 @@ void choose(PrinterDialog *d, const QString &name)
 class DefaultPrinterTest : public QObject
 {
     Q_OBJECT
-    QStringList m_messages;
+    DialogAnswers m_answers;
+    QStringList &m_messages = m_answers.messages;
 
 private slots:
     void initTestCase()
     {
-        notices::setSink([this](const QString &m) { m_messages << m; });
         const QStringList names = printers::names();
         QVERIFY2(names.contains("gravik-test") && names.contains("gravik-test2"),
                  qPrintable("test queues missing: " + names.join(", ")));

@@ -1,4 +1,5 @@
 #include "widgets/windowregistry.h"
+#include "support/dialoganswers.h"
 #include "support/mainwindow.h"
 #include "database/database.h"
 #include "i18n/interfacelanguage.h"
@@ -31,7 +32,8 @@ class StartupLanguageTest : public QObject
 private:
     struct Program {
         ProgramFolder dir;
-        QStringList messages;
+        DialogAnswers answers;
+        QStringList &messages = answers.messages;
         StudentDatabase db;
         WindowRegistry registry;
         TestMainWindow main{[] { return QStringList{QStringLiteral("Arial")}; }};
@@ -42,7 +44,6 @@ private:
             QFile::copy(QStringLiteral(GRAVIK_FIXTURES_DIR "/libreoffice/Baza.xml"), dir.file("Baza.xml"));
             QFile::setPermissions(dir.file("Baza.xml"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             notices::forgetFiles();
-            notices::setSink([this](const QString &m) { messages << m; });
             QObject::connect(&watchdog, &QTimer::timeout, [] {
                 if (QWidget *w = QApplication::activeModalWidget())
                     w->close();
@@ -53,7 +54,6 @@ private:
         ~Program()
         {
             registry.destroyAll();
-            notices::setSink({});
         }
         bool start()
         {

@@ -126,7 +126,7 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     dir.write(QStringLiteral("Baza.xml"), fixture.readAll());
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
 
@@ -164,7 +164,7 @@ void ChooserTest::emptyDatabaseKeepsTheStoredValues()
     ProgramFolder dir; // the shipped Baza.xml: headers only
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
     QCOMPARE(rig.list()->count(), 0);
@@ -190,7 +190,7 @@ void ChooserTest::choosingCopiesTheLastMatch()
                         pupil("Ким", "Анна", "Ли", "126"), pupil("Цой", "Ан", "Ли", "4"),
                         pupil("", "Без", "Фамилии", "5"), pupil("После", "Пропуска", "Фамилии", "6"),
                         pupil("Нет", "Отчества", "", "7"), pupil("За", "Концом", "Списка", "8")}));
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
     QCOMPARE(rig.items(), (QStringList{"Ким Анна Ли", "Пак Иван Ро", "Ким Анна Ли", "Цой Ан Ли", " Без Фамилии",
@@ -231,7 +231,7 @@ void ChooserTest::kazakhInEitherFormShowsAsKazakh()
     QVERIFY(xml.contains(stored + "</Data>") && xml.contains(stored + "-R</Data>"));
     xml.replace(stored + "</Data>", QString::fromUtf8("Жақсыбеков</Data>").toUtf8()); // column A typed elsewhere
     dir.write(QStringLiteral("Baza.xml"), xml);
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
     QCOMPARE(rig.items(), QStringList{QString::fromUtf8("Жақсыбеков Нұрсұлтан Абай")});
@@ -252,7 +252,7 @@ void ChooserTest::typingChoosesNothing()
     ProgramFolder dir;
     dir.write(QStringLiteral("Baza.xml"), database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2"),
                                                     pupil("Ахметов", "Ерлан", "Болатович", "3")}));
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
     rig.main.show();
@@ -280,7 +280,7 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
 {
     ProgramFolder dir;
     dir.write(QStringLiteral("Baza.xml"), database({pupil("Ким", "Анна", "Ли", "1")}));
-    DialogFakes fakes;
+    DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
     WorkbookModel *m = rig.db.model();
@@ -302,7 +302,7 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
     QCOMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("другое"));
 
     // A closed database window is created again, from the file.
-    fakes.saveAnswer = false;
+    fakes.answer = false;
     QVERIFY(rig.window()->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!rig.db.isInUse());
@@ -314,13 +314,13 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
 void ChooserTest::endOfProgramOffersUnsavedWork()
 {
     ProgramFolder dir;
-    DialogFakes fakes;
+    DialogAnswers fakes;
     {
         // Nothing unsaved: the end asks nothing.
         Rig rig;
         QVERIFY(rig.start());
         rig.main.shutDown();
-        QCOMPARE(fakes.questions, 0);
+        QCOMPARE(fakes.asked.size(), 0);
     }
     const QByteArray pw = dir.read(QStringLiteral("data/pw.txt"));
     Rig rig;
@@ -329,9 +329,9 @@ void ChooserTest::endOfProgramOffersUnsavedWork()
     WorkbookModel *m = rig.db.model();
     QVERIFY(m->setData(m->index(2, 0), QStringLiteral("Ким")));
     rig.main.close(); // the close box: state file, then the question, once
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked.size(), 1);
     rig.main.shutDown();
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked.size(), 1);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ким"));
     // The database window's own closing step does not run: its size is not stored.
     QCOMPARE(dir.read(QStringLiteral("data/pw.txt")), pw);
@@ -343,7 +343,7 @@ void ChooserTest::programWiring()
     ProgramFolder dir;
     dir.write(QStringLiteral("Baza.xml"),
               database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
-    DialogFakes fakes;
+    DialogAnswers fakes;
     StudentDatabase db;
     WindowRegistry registry;
     TestMainWindow main([] { return QStringList{"Times New Roman"}; });

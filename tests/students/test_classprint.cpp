@@ -29,14 +29,16 @@ void click(QWidget *w, Qt::KeyboardModifiers mods = {}, QPoint at = {})
 // The program's windows over a class of four, the operator's dialogs stood in for.
 struct Rig {
     ProgramFolder folder;
-    DialogFakes bazaDialogs;
+    DialogAnswers answers;
     StudentDatabase db;
     WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     QTemporaryDir out;
-    QStringList messages, pagesSeen;
-    QString pdf;
+    QStringList &messages = answers.messages;
+    QStringList pagesSeen;
+    QString pdf; // what the save dialog answers
     std::vector<pupils::StudentRecord> rows = classOf(4);
+    const ClassPrint::Printer standardPrinter = ClassPrint::printer();
 
     Rig()
     {
@@ -47,11 +49,9 @@ struct Rig {
             qWarning("%s", qPrintable(error));
         main.box("Text5")->setText("Директорова");
         main.box("Text1")->setText("Набранный"); // the operator's own, after the first pupil
-        OutputDialogs &d = OutputDialogs::current();
-        d.message = [this](QWidget *, const QString &text) { messages << text; };
-        d.savePdf = [this](QWidget *, const QString &) { return pdf; };
+        Dialogs::current().saveFile = [this](QWidget *, const QString &, const QString &, const QString &) { return pdf; };
         // The real preview, paged through to the end, then accepted.
-        d.preview = [this](PagePreview &p) {
+        answers.preview = [this](PagePreview &p) {
             QTimer::singleShot(0, &p, [this, &p] {
                 pagesSeen << p.counter()->text();
                 while (p.findChild<QPushButton *>("next")->isEnabled()) {
@@ -66,7 +66,7 @@ struct Rig {
     ~Rig()
     {
         registry.destroyAll();
-        OutputDialogs::current() = OutputDialogs::standard();
+        ClassPrint::printer() = standardPrinter;
     }
     StudentDatabaseWindow *baza() { return static_cast<StudentDatabaseWindow *>(registry.show(WindowKind::Baza)); }
     ImageButton *bazaButton(const char *name) { return baza()->findChild<ImageButton *>(name); }
@@ -122,7 +122,7 @@ private slots:
     {
         Rig rig;
         std::vector<QString> sent;
-        OutputDialogs::current().print = [&](int count, const printing::PageWriter &write, const QString &title,
+        ClassPrint::printer() = [&](int count, const printing::PageWriter &write, const QString &title,
                                              const printing::Progress &progress) {
             return printing::sendPages("test", page::PageSetup{}, count, write, title, progress,
                                        [&](const QString &, const QString &path, const QString &t, QString *) {

@@ -243,7 +243,7 @@ void WindowTest::closingStoresTheSize()
     QVERIFY(!registry.existing(WindowKind::Baza));
     QCOMPARE(dir.read(QStringLiteral("data/pw.txt")), QByteArray("12250\r\n"));
     QCOMPARE(dir.read(QStringLiteral("data/ph.txt")), QByteArray("9515\r\n"));
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     // The next use reads them back.
     w = baza(registry);
@@ -281,8 +281,8 @@ void WindowTest::saving()
     QFile::remove(dir.file(QStringLiteral("Baza.xml")));
     QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
     QVERIFY(!w->save());
-    QCOMPARE(fakes.messages,
-             QStringList{QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку")});
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("Ошибка")});
+    QCOMPARE(fakes.messages, QStringList{QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку")});
     QVERIFY(w->hasUnsavedChanges());
     QCOMPARE(w->model()->cellText(4, 1), QStringLiteral("Пак"));
 }
@@ -322,9 +322,9 @@ void WindowTest::importing()
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
 
     // ...then closed without saving: the next use shows the database as it was.
-    fakes.saveAnswer = false;
+    fakes.answer = false;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked, QStringList{QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять")});
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
     w = baza(registry);
     QCOMPARE(w->model()->cellText(3, 1), QString());
@@ -352,22 +352,22 @@ void WindowTest::unsavedWorkIsOfferedOnce()
     // Nothing to save: nothing asked.
     QVERIFY(closeWindow(baza(registry)));
     StudentDatabaseWindow::offerSaveBeforeExit(db, nullptr);
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     // "Не сохранять": the file stays as it was.
     StudentDatabaseWindow *w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Ким"));
-    fakes.saveAnswer = false;
+    fakes.answer = false;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 1);
+    QCOMPARE(fakes.asked, QStringList{QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять")});
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), original);
 
     // "Сохранить": saved, then closed.
     w = baza(registry);
     edit(w, 3, 1, QStringLiteral("Пак"));
-    fakes.saveAnswer = true;
+    fakes.answer = true;
     QVERIFY(closeWindow(w));
-    QCOMPARE(fakes.questions, 2);
+    QCOMPARE(fakes.asked.size(), 2);
     QCOMPARE(baza(registry)->model()->cellText(3, 1), QStringLiteral("Пак"));
 
     // The save fails: the message, and the window stays with the work in it.
@@ -376,19 +376,19 @@ void WindowTest::unsavedWorkIsOfferedOnce()
     QFile::remove(dir.file(QStringLiteral("Baza.xml")));
     QDir().mkpath(dir.file(QStringLiteral("Baza.xml")));
     QVERIFY(!closeWindow(w));
-    QCOMPARE(fakes.questions, 3);
+    QCOMPARE(fakes.asked.size(), 3);
     QCOMPARE(fakes.messages.size(), 1);
-    QVERIFY(fakes.messages[0].startsWith(QStringLiteral("Ошибка|")));
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("Ошибка")});
     QCOMPARE(registry.existing(WindowKind::Baza), w);
     QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("Ли"));
 
     // The program's end asks once and saves on "Сохранить".
     QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
     StudentDatabaseWindow::offerSaveBeforeExit(db, w);
-    QCOMPARE(fakes.questions, 4);
+    QCOMPARE(fakes.asked.size(), 4);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
     StudentDatabaseWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
-    QCOMPARE(fakes.questions, 4);
+    QCOMPARE(fakes.asked.size(), 4);
 }
 
 void WindowTest::brokenDatabaseIsToldOnceAndKept()
@@ -402,7 +402,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     StudentDatabaseWindow *w = baza(registry);
     QCOMPARE(fakes.messages.size(), 1);
     const QString &m = fakes.messages[0];
-    QVERIFY2(m.startsWith(QStringLiteral("База учеников|")), qPrintable(m));
+    QCOMPARE(fakes.titles, QStringList{QStringLiteral("База учеников")});
     QVERIFY2(m.contains(QDir::toNativeSeparators(dir.file(QStringLiteral("Baza.xml"))) + QStringLiteral(", строка 4, столбец 1")),
              qPrintable(m));
     // The built-in content, an empty chooser, and the file left alone.
@@ -411,7 +411,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     QVERIFY(!w->hasUnsavedChanges());
     QVERIFY(closeWindow(w));
     QCOMPARE(dir.read(QStringLiteral("Baza.xml")), broken);
-    QCOMPARE(fakes.questions, 0);
+    QCOMPARE(fakes.asked.size(), 0);
 
     QVERIFY2(m.contains(QStringLiteral("Baza.xml.unreadable")), qPrintable(m));
 
@@ -509,16 +509,16 @@ void WindowTest::hoverPictures()
 
 void WindowTest::standardDialogs()
 {
-    const StudentDatabaseWindow::Dialogs d = StudentDatabaseWindow::standardDialogs();
+    const Dialogs d = Dialogs::standard();
     QString seen;
     answerNextBox(QStringLiteral("Не сохранять"), &seen);
-    QVERIFY(!d.askSave(nullptr));
+    QVERIFY(!StudentDatabaseWindow::askSaveChanges(nullptr));
     QCOMPARE(seen, QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять"));
     answerNextBox(QStringLiteral("Сохранить"), &seen);
-    QVERIFY(d.askSave(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
 
     answerNextBox(QStringLiteral("OK"), &seen);
-    d.message(nullptr, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
+    d.message(nullptr, Dialogs::Icon::Warning, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
     QCOMPARE(seen, QStringLiteral("Ошибка|Не возможно сохранить. Закройте Excell и повторите попытку|OK"));
 
     // The question cannot be closed unanswered.
@@ -530,7 +530,7 @@ void WindowTest::standardDialogs()
         seen = box->isVisible() ? QStringLiteral("still open") : QStringLiteral("closed");
         box->buttons().first()->click();
     });
-    QVERIFY(d.askSave(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
     QCOMPARE(seen, QStringLiteral("still open"));
 }
 

@@ -1,0 +1,65 @@
+#include "widgets/dialogs.h"
+
+#include "core/programdir.h"
+#include "widgets/pagepreview.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace gravik {
+
+namespace {
+
+QWidget *shownOrNull(QWidget *w) { return w && w->isVisible() ? w : nullptr; }
+
+} // namespace
+
+Dialogs Dialogs::standard()
+{
+    Dialogs d;
+    d.message = [](QWidget *parent, Icon icon, const QString &title, const QString &text) {
+        const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical};
+        QMessageBox box(icons[int(icon)], title, text, QMessageBox::Ok, shownOrNull(parent));
+        box.exec();
+    };
+    d.question = [](QWidget *parent, const QString &title, const QString &text, const QString &yes,
+                    const QString &no) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, shownOrNull(parent));
+        QPushButton *first = box.addButton(yes, QMessageBox::AcceptRole);
+        box.addButton(no, QMessageBox::DestructiveRole);
+        // Neither is an escape button, so the question cannot be closed unanswered.
+        box.setDefaultButton(first);
+        box.exec();
+        return box.clickedButton() == first;
+    };
+    d.openFile = [](QWidget *parent, const QString &caption, const QString &directory, const QString &filter) {
+        return QFileDialog::getOpenFileName(shownOrNull(parent), caption, directory, filter);
+    };
+    d.saveFile = [](QWidget *parent, const QString &caption, const QString &directory, const QString &filter) {
+        return QFileDialog::getSaveFileName(shownOrNull(parent), caption, directory, filter);
+    };
+    d.preview = [](PagePreview &preview) { return preview.exec() == QDialog::Accepted; };
+    return d;
+}
+
+Dialogs &Dialogs::current()
+{
+    static Dialogs d = standard();
+    return d;
+}
+
+void inform(QWidget *parent, const QString &text)
+{
+    Dialogs::current().message(parent, Dialogs::Icon::Information, QStringLiteral("Gravik"), text);
+}
+
+QString choosePdfFile(QWidget *parent, const QString &caption)
+{
+    QString path = Dialogs::current().saveFile(parent, caption, programdir::path(), QStringLiteral("PDF (*.pdf)"));
+    if (!path.isEmpty() && !path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QLatin1String(".pdf");
+    return path;
+}
+
+} // namespace gravik
