@@ -5,11 +5,11 @@
 #include "editor/fieldlabel.h"
 #include "language/blankcaptions.h"
 #include "language/languagecode.h"
+#include "widgets/dialogs.h"
 #include "widgets/notices.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QMenu>
@@ -70,17 +70,10 @@ QMenu *BlankControls::popupMenu(const QPoint &pos)
     return m_menu;
 }
 
-BlankControls::Chooser &BlankControls::chooser()
-{
-    static Chooser c = [](QWidget *parent, const QString &caption, const QString &filter) {
-        return QFileDialog::getOpenFileName(parent, caption, programdir::path(), filter);
-    };
-    return c;
-}
-
 void BlankControls::chooseBlank()
 {
-    const QString path = chooser()(&m_page, caption(BlankCaption::ChooserTitle), caption(BlankCaption::Filter));
+    const QString path = Dialogs::current().openFile(&m_page, caption(BlankCaption::ChooserTitle), programdir::path(),
+                                                     caption(BlankCaption::Filter));
     if (path.isEmpty())
         return;
     QString error;

@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-
 class QDialog;
 class QMenu;
 class QWidget;
@@ -38,10 +36,6 @@ public:
     QMenu *popupMenu(const QPoint &pos);
     void chooseBlank();
     QDialog *showOffsetWindow();
-
-    // Asks for the picture's file; empty when none was chosen. Tests put their own in.
-    using Chooser = std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
-    static Chooser &chooser();
 
 private:
     QString caption(i18n::BlankCaption which) const;

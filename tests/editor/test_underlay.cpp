@@ -7,6 +7,7 @@
 #include "editor/blankview.h"
 #include "editor/certificatewindow.h"
 #include "support/mainwindow.h"
+#include "support/dialoganswers.h"
 #include "support/operator.h"
 #include "support/programfolder.h"
 #include "widgets/imagebutton.h"
@@ -79,18 +80,13 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<ProgramFolder>();
-        notices::setSink([this](const QString &m) { m_messages << m; });
-        BlankControls::chooser() = [this](QWidget *, const QString &, const QString &filter) {
-            m_filter = filter;
-            return m_chosen;
-        };
+        m_answers = std::make_unique<DialogAnswers>();
     }
     void cleanup()
     {
         m_window.reset();
-        notices::setSink({});
+        m_answers.reset();
         notices::forgetFiles();
-        m_messages.clear();
         m_folder.reset();
     }
 
@@ -100,9 +96,9 @@ private slots:
         const QByteArray original = encoded(markedPicture(200), "png");
         m_folder->write("scan.png", original);
         startWindow();
+        m_answers->files << m_chosen;
         clickMenuItem(0); // choose
-        QVERIFY(m_filter.contains("*.tif"));
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_answers->messages.isEmpty());
         QCOMPARE(m_folder->read("data/blank.png"), original);
         QCOMPARE(m_folder->read("data/blank.txt"), QByteArray("200\r\n0\r\n0\r\n1\r\n"));
 
@@ -146,7 +142,7 @@ private slots:
         expectMarks({600, -360}, false);
         clickMenuItem(1);
         expectMarks({600, -360}, true);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_answers->messages.isEmpty());
     }
 
     void neverOnThePrintedPage()
@@ -205,29 +201,30 @@ private slots:
                 m_folder->write("data/blank.png", bytes);
             startWindow();
             QVERIFY(!m_window->blank().view()->showsPicture());
-            QCOMPARE(m_messages.size(), 1);
-            QVERIFY2(m_messages[0].contains(QDir::toNativeSeparators(m_folder->file("data/blank.png"))),
-                     qPrintable(m_messages[0]));
-            m_messages.clear();
+            QCOMPARE(m_answers->messages.size(), 1);
+            QVERIFY2(m_answers->messages[0].contains(QDir::toNativeSeparators(m_folder->file("data/blank.png"))),
+                     qPrintable(m_answers->messages[0]));
+            m_answers->messages.clear();
             notices::forgetFiles();
         }
         // A bad placement line is told with its line; the picture lies at the corner.
         m_folder->write("data/blank.png", encoded(markedPicture(200), "png"));
         m_folder->write("data/blank.txt", "300\r\n0\r\nfar\r\n1\r\n");
         startWindow();
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].contains("blank.txt") && m_messages[0].contains("3") && m_messages[0].contains("far"));
+        QCOMPARE(m_answers->messages.size(), 1);
+        QVERIFY(m_answers->messages[0].contains("blank.txt") && m_answers->messages[0].contains("3") && m_answers->messages[0].contains("far"));
         QVERIFY(m_window->blank().view()->showsPicture());
         QCOMPARE(m_window->blank().view()->pictureRect().topLeft(), QPoint(0, 0));
 
         // Choosing a file that is no picture changes nothing and says which file.
-        m_messages.clear();
+        m_answers->messages.clear();
         const QByteArray kept = m_folder->read("data/blank.png");
         m_chosen = m_folder->file("notes.jpg");
         m_folder->write("notes.jpg", "plain text");
+        m_answers->files << m_chosen;
         clickMenuItem(0);
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].contains(QDir::toNativeSeparators(m_chosen)));
+        QCOMPARE(m_answers->messages.size(), 1);
+        QVERIFY(m_answers->messages[0].contains(QDir::toNativeSeparators(m_chosen)));
         QCOMPARE(m_folder->read("data/blank.png"), kept);
         QVERIFY(m_window->blank().view()->showsPicture());
     }
@@ -294,8 +291,8 @@ private:
 
     std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<CertificateWindow> m_window;
-    QStringList m_messages;
-    QString m_chosen, m_filter;
+    std::unique_ptr<DialogAnswers> m_answers;
+    QString m_chosen;
 };
 
 QTEST_MAIN(UnderlayTest)
