@@ -32,17 +32,22 @@ QStringList syntheticFamilies(int n)
     return out;
 }
 
+void startAndShow(TestMainWindow &w, benchmark::State &state)
+{
+    QString error;
+    if (!w.startUp(&error))
+        state.SkipWithError(qPrintable(error));
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        state.SkipWithError("not exposed");
+}
+
 void startupToShown(benchmark::State &state)
 {
     ProgramFolder folder;
     for (auto _ : state) {
         TestMainWindow w;
-        QString error;
-        if (!w.startUp(&error))
-            state.SkipWithError(qPrintable(error));
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            state.SkipWithError("not exposed");
+        startAndShow(w, state);
         state.PauseTiming();
         w.hide();
         state.ResumeTiming();
@@ -125,12 +130,7 @@ struct ShownPage {
             a4Scan().save(folder.file("data/blank.png"), "png");
             textfile::writeLines(folder.file("data/blank.txt"), {"300", "0", "0", "1"});
         }
-        QString error;
-        if (!w.startUp(&error))
-            state.SkipWithError(qPrintable(error));
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            state.SkipWithError("not exposed");
+        startAndShow(w, state);
         w.closePanel();
         if (blank && !w.blank().view()->showsPicture())
             state.SkipWithError("no blank shown");

@@ -116,11 +116,8 @@ private slots:
         expectMarks({0, 0}, true);
 
         // The offset window: typed values move it at once and are kept.
-        clickMenuItem(2);
-        auto *offset = m_window->findChild<QDialog *>("UnderlayOffset");
+        QDialog *offset = openOffsetWindow();
         QVERIFY(offset);
-        QApplication::setActiveWindow(offset); // as the window manager does on a click into it
-        QVERIFY(QTest::qWaitForWindowActive(offset));
         for (auto [name, text] : {std::pair{"offsetX", "600"}, std::pair{"offsetY", "-360"}}) {
             QWidget *box = clickIntoText(offset->findChild<QSpinBox *>(name));
             QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -233,11 +230,8 @@ private slots:
     {
         m_folder->write("data/blank.png", encoded(markedPicture(200), "png"));
         startWindow();
-        clickMenuItem(2);
-        auto *offset = m_window->findChild<QDialog *>("UnderlayOffset");
+        QDialog *offset = openOffsetWindow();
         QVERIFY(offset);
-        QApplication::setActiveWindow(offset); // as the window manager does on a click into it
-        QVERIFY(QTest::qWaitForWindowActive(offset));
         for (auto [code, caption] : {std::pair{"Kaz", "Бланк суретін таңдау…"}, std::pair{"Rus", "Выбрать изображение бланка…"}}) {
             m_window->languageCode().setText(code);
             QMenu *menu = openMenu();
@@ -278,6 +272,16 @@ private:
         QMenu *menu = openMenu();
         QVERIFY(menu);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(n)).center());
+    }
+
+    // The offset window from the menu, with the keyboard.
+    QDialog *openOffsetWindow()
+    {
+        clickMenuItem(2);
+        auto *offset = m_window->findChild<QDialog *>("UnderlayOffset");
+        if (offset)
+            QApplication::setActiveWindow(offset); // as the window manager does on a click into it
+        return offset && QTest::qWaitForWindowActive(offset) ? offset : nullptr;
     }
 
     QPoint emptyPagePoint() const
