@@ -24,6 +24,7 @@
 #include "support/mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -193,6 +194,44 @@ void scrollGrid(benchmark::State &state)
     }
 }
 BENCHMARK(scrollGrid)->Unit(benchmark::kMillisecond);
+
+// A class list of 30 pupils and nine columns pasted into the shown grid with
+// Ctrl+V, as Calc puts it on the clipboard, until the grid has painted it.
+// Two lists in turn, so every paste changes all 270 cells.
+void pasteClassList(benchmark::State &state)
+{
+    WorkbookModel model;
+    SpreadsheetView view(&model);
+    view.resize(1000, 600);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        state.SkipWithError("grid not shown");
+    QString lists[2];
+    for (int k = 0; k < 2; ++k) {
+        const Workbook b = sample(30 + k);
+        for (int r = 0; r < 30; ++r) {
+            QStringList cells;
+            for (int c = 1; c <= 9; ++c)
+                cells << b.sheets[0].text(studentdb::FirstPupilRow + r + k, c);
+            // One quoted cell a row, as Calc writes a cell with a line break.
+            cells[6] = QStringLiteral("\"%1\r\nкласс\"").arg(cells[6]);
+            lists[k] += cells.join(u'\t') + QStringLiteral("\r\n");
+        }
+    }
+    view.setCurrentIndex(model.index(studentdb::FirstPupilRow - 1, 0));
+    int turn = 0;
+    for (auto _ : state) {
+        QGuiApplication::clipboard()->setText(lists[turn]);
+        turn = 1 - turn;
+        QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
+        view.setCurrentIndex(model.index(studentdb::FirstPupilRow - 1, 0));
+        view.viewport()->repaint();
+    }
+    state.counters["cells"] = 30 * 9;
+    if (model.cellText(studentdb::FirstPupilRow + 29, 9).isEmpty())
+        state.SkipWithError("the paste did not reach the grid");
+}
+BENCHMARK(pasteClassList)->Unit(benchmark::kMillisecond);
 
 // ---- memory, in a fresh process each
 

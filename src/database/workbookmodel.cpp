@@ -233,16 +233,12 @@ QVariant WorkbookModel::data(const QModelIndex &index, int role) const
     }
 }
 
-bool WorkbookModel::setData(const QModelIndex &index, const QVariant &value, int role)
+bool WorkbookModel::writeEdit(int row, int column, const QString &text)
 {
-    if (!index.isValid() || role != Qt::EditRole)
-        return false;
-    const int row = index.row() + 1, column = index.column() + 1;
     Worksheet &s = *m_book.active();
-    const QString text = value.toString();
     const SheetCell *old = s.cell(row, column);
     if ((old ? old->text : QString()) == text)
-        return true;
+        return false;
     // A number stays a number while it is edited as one.
     CellType type = CellType::String;
     QString stored = text;
@@ -253,8 +249,61 @@ bool WorkbookModel::setData(const QModelIndex &index, const QVariant &value, int
         }
     }
     s.setText(row, column, stored, type);
+    return true;
+}
+
+bool WorkbookModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const int row = index.row() + 1, column = index.column() + 1;
+    if (!writeEdit(row, column, value.toString()))
+        return true;
     grow(row, column);
     emit dataChanged(index, index);
+    setModified(true);
+    return true;
+}
+
+bool WorkbookModel::setTexts(int row, int column, const QList<QStringList> &rows)
+{
+    if (row < 1 || column < 1)
+        return false;
+    bool changed = false;
+    int lastRow = row, lastColumn = column;
+    const int rowCount = int(std::min<qsizetype>(rows.size(), MaxSheetRows - row + 1));
+    for (int r = 0; r < rowCount; ++r) {
+        const QStringList &cells = rows[r];
+        const int columns = int(std::min<qsizetype>(cells.size(), MaxSheetColumns - column + 1));
+        for (int c = 0; c < columns; ++c)
+            if (writeEdit(row + r, column + c, cells[c])) {
+                changed = true;
+                lastRow = std::max(lastRow, row + r);
+                lastColumn = std::max(lastColumn, column + c);
+            }
+    }
+    if (!changed)
+        return false;
+    grow(lastRow, lastColumn);
+    emit dataChanged(index(row - 1, column - 1), index(lastRow - 1, lastColumn - 1));
+    setModified(true);
+    return true;
+}
+
+bool WorkbookModel::clearCells(const QModelIndexList &cells)
+{
+    int top = m_rows, left = m_columns, bottom = -1, right = -1;
+    for (const QModelIndex &i : cells) {
+        if (i.model() != this || !writeEdit(i.row() + 1, i.column() + 1, QString()))
+            continue;
+        top = std::min(top, i.row());
+        left = std::min(left, i.column());
+        bottom = std::max(bottom, i.row());
+        right = std::max(right, i.column());
+    }
+    if (bottom < 0)
+        return false;
+    emit dataChanged(index(top, left), index(bottom, right));
     setModified(true);
     return true;
 }

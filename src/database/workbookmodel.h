@@ -51,6 +51,13 @@ public:
     // Not an edit of the operator's: the model's modified state stays.
     bool writeCell(const QString &sheetName, const QString &a1, const QString &text);
 
+    // Operator edits of many cells at once, each one step: one change for the
+    // views, one for the modified state. setTexts writes rows of texts from a
+    // cell on (1-based), cut at the sheet's edge; clearCells empties cells of
+    // this model. False when no cell changed.
+    bool setTexts(int row, int column, const QList<QStringList> &rows);
+    bool clearCells(const QModelIndexList &cells);
+
     // Edits and imports not yet saved.
     bool isModified() const { return m_modified; }
     void setModified(bool modified);
@@ -81,6 +88,7 @@ private:
     const Look &look(int style) const;
     void updateExtent();
     void grow(int row, int column);
+    bool writeEdit(int row, int column, const QString &text);
 
     Workbook m_book;
     int m_rows = 0, m_columns = 0;

@@ -15,6 +15,7 @@
 #include "editor/fieldlabel.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
+#include "editor/keyboardaccess.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -197,6 +198,7 @@ CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts,
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this), &QShortcut::activated,
             &m_history->stack(), &QUndoStack::redo);
     connect(&m_history->stack(), &QUndoStack::indexChanged, this, &CertificateWindow::showSelectedPosition);
+    addKeyboardAccess(*this);
 
     if (const QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());

@@ -80,6 +80,8 @@ PrintDialog::PrintDialog(CertificateWindow &main, PagePrinter printer)
     auto *cancelButton = new ImageButton(QStringLiteral("Image4"), QStringLiteral("cross"), this);
     cancelButton->placeAt(5760, 1440);
     cancelButton->setToolTip(builtinstrings::text(50));
+    print->setShortcuts({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)});
+    cancelButton->setShortcuts({QKeySequence(Qt::Key_Escape)});
     connect(print, &ImageButton::clicked, this, &PrintDialog::printPage);
     connect(cancelButton, &ImageButton::clicked, this, &PrintDialog::cancel);
 

@@ -17,7 +17,10 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QProcess>
 #include <QRadioButton>
 
@@ -27,7 +30,8 @@ namespace {
 
 void place(QWidget *w, int l, int t, int wd, int h) { w->setGeometry(twips::toScreen(l, t, wd, h)); }
 
-// A caption that acts on a click, like a link.
+// A caption that acts on a click, like a link, and on Space or Return once
+// Tab has reached it.
 class LinkLabel : public QLabel
 {
 public:
@@ -35,6 +39,7 @@ public:
         : QLabel(text, parent), m_onClick(std::move(onClick))
     {
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
     }
 
 protected:
@@ -43,6 +48,29 @@ protected:
         if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
             m_onClick();
         QLabel::mouseReleaseEvent(e);
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const int k = e->key();
+        if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) && !e->isAutoRepeat() &&
+            (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            m_onClick();
+            return;
+        }
+        QLabel::keyPressEvent(e);
+    }
+    void paintEvent(QPaintEvent *e) override
+    {
+        QLabel::paintEvent(e);
+        if (!hasFocus())
+            return;
+        // Around the text, inside the label: nothing moves.
+        QStylePainter p(this);
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.rect = contentsRect().intersected(
+            fontMetrics().boundingRect(contentsRect(), int(alignment()), text()).adjusted(-2, 0, 2, 0));
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, o);
     }
 
 private:

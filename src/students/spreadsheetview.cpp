@@ -1,10 +1,15 @@
 #include "students/spreadsheetview.h"
 
+#include "core/cp1251.h"
 #include "core/twips.h"
 #include "widgets/cp1251guard.h"
+#include "database/tabseparated.h"
 #include "database/workbookmodel.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -128,6 +133,116 @@ QSize SpreadsheetView::sizeTwips() const
 {
     return QSize(qRound(twips::fromDevice(width(), twips::screenDpiX())),
                  qRound(twips::fromDevice(height(), twips::screenDpiY())));
+}
+
+QModelIndexList SpreadsheetView::selectedCells() const
+{
+    QModelIndexList cells = selectedIndexes();
+    if (cells.isEmpty() && currentIndex().isValid())
+        cells.append(currentIndex());
+    return cells;
+}
+
+void SpreadsheetView::clearSelectedCells()
+{
+    m_model->clearCells(selectedCells());
+}
+
+void SpreadsheetView::copySelection() const
+{
+    const QModelIndexList cells = selectedCells();
+    if (cells.isEmpty())
+        return;
+    // Cells left out of the selection inside its bounds copy as empty ones.
+    int top = cells.front().row(), left = cells.front().column(), bottom = top, right = left;
+    for (const QModelIndex &i : cells) {
+        top = std::min(top, i.row());
+        left = std::min(left, i.column());
+        bottom = std::max(bottom, i.row());
+        right = std::max(right, i.column());
+    }
+    tsv::Rows rows(bottom - top + 1, QStringList(right - left + 1));
+    for (const QModelIndex &i : cells)
+        rows[i.row() - top][i.column() - left] = m_model->cellText(i.row() + 1, i.column() + 1);
+    QGuiApplication::clipboard()->setText(tsv::format(rows));
+}
+
+void SpreadsheetView::paste()
+{
+    const QModelIndex at = currentIndex();
+    if (!at.isValid())
+        return;
+    tsv::Rows rows = tsv::parse(QGuiApplication::clipboard()->text());
+    if (rows.isEmpty())
+        return;
+    // Pasted text keeps to the code page as typed text does.
+    bool dropped = false;
+    qsizetype columns = 0;
+    for (QStringList &row : rows) {
+        columns = std::max(columns, row.size());
+        for (QString &cell : row) {
+            bool lost = false;
+            cell = cp1251::keepEncodable(cell, &lost);
+            dropped = dropped || lost;
+        }
+    }
+    if (dropped)
+        QApplication::beep();
+    m_model->setTexts(at.row() + 1, at.column() + 1, rows);
+    // The pasted block stays selected, the current cell where it was.
+    const QModelIndex last = m_model->index(std::min(m_model->rowCount(), at.row() + int(rows.size())) - 1,
+                                            std::min(m_model->columnCount(), at.column() + int(columns)) - 1);
+    selectionModel()->select(QItemSelection(at, last), QItemSelectionModel::ClearAndSelect);
+}
+
+void SpreadsheetView::commitEdit()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void SpreadsheetView::moveDown()
+{
+    const QModelIndex next = moveCursor(MoveDown, Qt::NoModifier);
+    if (next.isValid())
+        selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
+}
+
+void SpreadsheetView::keyPressEvent(QKeyEvent *e)
+{
+    if (state() != EditingState) {
+        const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (e->key() == Qt::Key_Delete && plain) {
+            clearSelectedCells();
+            return;
+        }
+        if (e->matches(QKeySequence::Copy)) {
+            copySelection();
+            return;
+        }
+        if (e->matches(QKeySequence::Paste)) {
+            paste();
+            return;
+        }
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && plain) {
+            moveDown();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void SpreadsheetView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // The delegate ends an edit with Return as "submit".
+    const bool down = hint == QAbstractItemDelegate::SubmitModelCache;
+    QTableView::closeEditor(editor, down ? QAbstractItemDelegate::NoHint : hint);
+    if (down)
+        moveDown();
 }
 
 } // namespace gravik

@@ -38,8 +38,24 @@ public:
     bool setSizeTwips(int width, int height);
     QSize sizeTwips() const;
 
+    // The operator's block edits, also on Delete, Ctrl+C and Ctrl+V: the
+    // selection emptied, the selection as tab-separated text on the clipboard,
+    // the clipboard's tab-separated text from the current cell on.
+    void clearSelectedCells();
+    void copySelection() const;
+    void paste();
+    // Ends an edit in progress, keeping what was typed.
+    void commitEdit();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    // Return ends an edit and moves down, as in a spreadsheet.
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 private:
     void applyLayout();
+    void moveDown();
+    QModelIndexList selectedCells() const; // the current cell when none is selected
 
     WorkbookModel *m_model;
 };

@@ -73,6 +73,8 @@ StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *paren
     m_import = new ImageButton(QStringLiteral("Image2"), QStringLiteral("import"), this);
     m_import->placeAt(840, 120);
     m_import->setToolTip(builtinstrings::text(27));
+    m_save->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_S)});
+    m_import->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_O)});
     connect(m_save, &ImageButton::clicked, this, [this] { save(); });
     connect(m_import, &ImageButton::clicked, this, [this] { importFile(); });
 
@@ -130,6 +132,7 @@ void StudentDatabaseWindow::reportLoad(bool ok, const QString &message)
 
 bool StudentDatabaseWindow::save()
 {
+    m_grid->commitEdit(); // a cell being typed in is part of what is saved
     return save(m_db, this);
 }
 
@@ -227,6 +230,7 @@ void StudentDatabaseWindow::writeSize()
 
 void StudentDatabaseWindow::closeEvent(QCloseEvent *e)
 {
+    m_grid->commitEdit();
     if (hasUnsavedChanges() && askSaveChanges(this) && !save()) {
         e->ignore(); // the save failed: keep the window and the work in it
         return;

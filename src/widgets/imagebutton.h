@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QKeySequence>
+#include <QList>
 #include <QPixmap>
 #include <QString>
-#include <QAbstractButton>
 
 namespace gravik {
 
 // A 525 x 525-twip picture that acts as a push button. It shows its normal
 // picture (green icon on light blue) or its highlighted one (white and grey);
 // which one is decided by the window's hover table. Pressing shows normal;
-// the click fires on release over the button.
+// the click fires on release over the button. The keyboard reaches it with
+// Tab (a click does not take the focus); Space and Return press it.
 class ImageButton : public QAbstractButton
 {
     Q_OBJECT
@@ -28,13 +31,22 @@ public:
     // Places the button at a twip position of its parent.
     void placeAt(int leftTwips, int topTwips);
 
+    // Keys that press the button from anywhere in its window. The first is
+    // named after the tooltip, which stays the translation table's own text.
+    void setShortcuts(const QList<QKeySequence> &keys);
+    QString shortcutText() const;
+    QString toolTipShown() const;
+
 protected:
+    bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     QString m_icon;
     bool m_highlighted = false;
+    QKeySequence m_named;
 };
 
 // Renders an icon pair's picture at a pixel size (used by the button and by

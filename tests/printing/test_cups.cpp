@@ -297,6 +297,44 @@ private slots:
             QVERIFY(!pdf.texts().contains("Шрифт"));
         }
     }
+
+    void keysAlonePrintAPageAndCloseTheDialog()
+    {
+        PrintRig rig;
+        QVERIFY(rig.started);
+        rig.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.main.get()));
+        rig.type("Text1", "Клавишин");
+        QLineEdit *box = rig.main->box("Text12");
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+        PrintDialog *d = rig.dialog();
+        QVERIFY(d && d->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QCOMPARE(d->nameLabel()->text(), QString("Клавишин  "));
+        ImageButton *print = d->button("Image1");
+        QCOMPARE(print->toolTipShown(), print->toolTip() + " (Enter)");
+        QCOMPARE(d->button("Image4")->toolTipShown(), d->button("Image4")->toolTip() + " (Esc)");
+
+        // Tab goes round the two pictures.
+        QCOMPARE(QApplication::focusWidget(), print);
+        QTest::keyClick(print, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d->button("Image4"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), print);
+        QTest::keyClick(print, Qt::Key_Return);
+        const printing::Outcome &o = d->lastOutcome();
+        QVERIFY2(o.ok, qPrintable(o.error));
+        const QString kept = waitForJob("gravik-test", o.job);
+        QVERIFY2(!kept.isEmpty(), "the job did not reach the queue");
+        const PdfText pdf = PdfText::read(kept);
+        QCOMPARE(pdf.pages.size(), size_t(1));
+        QVERIFY(pdf.texts().contains("Клавишин"));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(rig.dialog(), d); // hidden as Cancel hides it, not destroyed
+    }
 };
 
 QTEST_MAIN(CupsTest)

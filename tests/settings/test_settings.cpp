@@ -1,3 +1,4 @@
+#include "core/twips.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "language/applicationtable.h"
@@ -275,6 +276,32 @@ private slots:
         QWidget *about = rig.registry.show(WindowKind::Help);
         QCOMPARE(label(about, "Label3"), QString(" 1.3.1"));
         QCOMPARE(label(about, "Label6"), QString::fromUtf8("Тел: ") + i18n::MakerTelephone);
+    }
+
+    // At 96 DPI every line keeps to its label: as wide as it, and no more
+    // lines than the label is high (one at least).
+    void aboutLinesFitTheirLabels()
+    {
+        QCOMPARE(twips::screenDpiX(), 96.0);
+        for (const char *code : {"Rus", "Kaz"}) {
+            LanguageRig rig;
+            rig.setLanguageFile(QByteArray(code) + "\r\n");
+            QWidget *about = rig.registry.show(WindowKind::Help);
+            for (QLabel *l : about->findChildren<QLabel *>()) {
+                if (l->objectName() == "Image1")
+                    continue;
+                const QFontMetrics fm(l->font());
+                const QRect room = l->contentsRect();
+                const int flags = int(l->alignment()) | (l->wordWrap() ? int(Qt::TextWordWrap) : 0);
+                const QRect need = fm.boundingRect(room, flags, l->text());
+                const int lines = qRound(need.height() / double(fm.lineSpacing()));
+                const int fit = std::max(1, room.height() / fm.lineSpacing());
+                QVERIFY2(need.width() <= room.width() && lines <= fit,
+                         qPrintable(QStringLiteral("%1 %2 \"%3\": %4 px in %5 lines, room %6 px and %7")
+                                        .arg(code, l->objectName(), l->text())
+                                        .arg(need.width()).arg(lines).arg(room.width()).arg(fit)));
+            }
+        }
     }
 };
 

@@ -26,6 +26,7 @@ class ModelTest : public QObject
 private slots:
     void builtInContent();
     void operatorEdits();
+    void blockEditsAreOneStep();
     void headerCellsAreNotEdits();
     void loadAndExport();
 };
@@ -123,6 +124,44 @@ void ModelTest::operatorEdits()
 
     QVERIFY(!m.setData(at(m, "A3"), QStringLiteral("x"), Qt::DisplayRole + 100));
     QVERIFY(m.flags(at(m, "A3")) & Qt::ItemIsEditable);
+}
+
+void ModelTest::blockEditsAreOneStep()
+{
+    Workbook b = studentdb::builtIn();
+    b.sheets[0].setText(3, 9, QStringLiteral("125"), CellType::Number);
+    WorkbookModel m;
+    m.setWorkbook(b);
+    QSignalSpy modified(&m, &WorkbookModel::modifiedChanged);
+    QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+
+    // Rows of texts from H3 on: the number stays a number, the block grows the sheet.
+    const int columns = m.columnCount();
+    QVERIFY(m.setTexts(3, 8, {{"Ким Б.", "126"}, {"Ли А.", "127", "x"}, {}, {"", "", "", "далеко"}}));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(modified.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toModelIndex(), at(m, "H3"));
+    QCOMPARE(changed.at(0).at(1).toModelIndex(), m.index(5, 10));
+    QCOMPARE(m.cellText(4, 8), QStringLiteral("Ли А."));
+    QCOMPARE(m.activeSheet().cell(3, 9)->type, CellType::Number);
+    QCOMPARE(m.cellText(6, 11), QStringLiteral("далеко"));
+    QVERIFY(m.columnCount() >= columns);
+
+    // The same texts again, or emptying cells that are empty, change nothing.
+    m.setModified(false);
+    QVERIFY(!m.setTexts(3, 8, {{"Ким Б.", "126"}}));
+    QVERIFY(!m.clearCells({at(m, "A10"), at(m, "B10")}));
+    QVERIFY(!m.isModified());
+    QCOMPARE(changed.count(), 1);
+
+    QVERIFY(m.clearCells({at(m, "H3"), at(m, "I4"), at(m, "A10")}));
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.at(1).at(0).toModelIndex(), at(m, "H3"));
+    QCOMPARE(changed.at(1).at(1).toModelIndex(), at(m, "I4"));
+    QVERIFY(m.isModified());
+    QCOMPARE(m.cellText(3, 8), QString());
+    QCOMPARE(m.cellText(3, 9), QStringLiteral("126"));
+    QCOMPARE(m.cellText(4, 9), QString());
 }
 
 void ModelTest::headerCellsAreNotEdits()

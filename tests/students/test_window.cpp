@@ -8,6 +8,7 @@
 #include "support/programfolder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
 #include <QTableView>
@@ -86,6 +87,7 @@ private slots:
     void cellEditorShowsKazakh();
     void hoverPictures();
     void standardDialogs();
+    void gridEditsLikeASpreadsheet();
 };
 
 void WindowTest::createdHiddenWithTheFile()
@@ -532,6 +534,97 @@ void WindowTest::standardDialogs()
     });
     QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
     QCOMPARE(seen, QStringLiteral("still open"));
+}
+
+
+void WindowTest::gridEditsLikeASpreadsheet()
+{
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
+    StudentDatabaseWindow *w = baza(registry);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    SpreadsheetView *view = w->spreadsheet();
+    WorkbookModel *m = w->model();
+    auto cellAt = [&](int row, int column) { return view->visualRect(m->index(row - 1, column - 1)).center(); };
+    auto key = [](int k, Qt::KeyboardModifiers mods = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+    };
+    auto type = [](const QString &text) {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
+    };
+
+    auto *save = w->findChild<ImageButton *>(QStringLiteral("Image1"));
+    auto *import = w->findChild<ImageButton *>(QStringLiteral("Image2"));
+    QCOMPARE(save->toolTipShown(), save->toolTip() + QStringLiteral(" (Ctrl+S)"));
+    // Tab: Save, Import, then the grid.
+    QCOMPARE(QApplication::focusWidget(), save);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), import);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), view);
+    QCOMPARE(import->toolTipShown(), import->toolTip() + QStringLiteral(" (Ctrl+O)"));
+
+    // As Calc puts two rows on the clipboard: CRLF line ends, a cell with a
+    // line break, one with a tab, one with quotes; a character the code page
+    // lacks goes as it would when typed, a stand-in shows as its letter.
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(
+        "Абаев\tАрман\t\"Серикович\r\nмл.\"\r\n"
+        "Ќасымова\t\"Ай\tгерим\"\t\"\"\"Дарын\"\" 😀\"\r\n"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 1));
+    QCOMPARE(QApplication::focusWidget(), view);
+    key(Qt::Key_V, Qt::ControlModifier);
+    const QStringList want = {"Абаев", "Арман", "Серикович\nмл.", "Қасымова", "Ай\tгерим", "\"Дарын\" "};
+    for (int i = 0; i < want.size(); ++i)
+        QCOMPARE(m->cellText(3 + i / 3, 1 + i % 3), want[i]);
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(view->selectionModel()->selectedIndexes().size(), 6);
+
+    // Ctrl+C gives the selection back as Calc would read it.
+    QGuiApplication::clipboard()->clear();
+    key(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString::fromUtf8("Абаев\tАрман\t\"Серикович\nмл.\"\n"
+                               "Қасымова\t\"Ай\tгерим\"\t\"\"\"Дарын\"\" \"\n"));
+
+    // Ctrl+S saves from the grid, an edit in progress included.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 9));
+    type(QStringLiteral("77"));
+    QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget())); // typing opened the cell
+    key(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w->hasUnsavedChanges());
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 9), QStringLiteral("77"));
+
+    // Return ends an edit and moves down.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(5, 1));
+    type(QStringLiteral("Ли"));
+    key(Qt::Key_Return);
+    QTRY_COMPARE(view->currentIndex(), m->index(5, 0));
+    QCOMPARE(m->cellText(5, 1), QStringLiteral("Ли"));
+    QVERIFY(w->hasUnsavedChanges());
+    QVERIFY(w->save());
+
+    // Delete empties the selection; it is unsaved work, offered on closing.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellAt(3, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellAt(4, 3));
+    key(Qt::Key_Delete);
+    for (int row : {3, 4})
+        for (int column : {2, 3})
+            QCOMPARE(m->cellText(row, column), QString());
+    QCOMPARE(m->cellText(3, 1), QStringLiteral("Абаев"));
+    QVERIFY(w->hasUnsavedChanges());
+
+    // Ctrl+O asks for a file as Image2 does.
+    fakes.files = {QString()};
+    key(Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(fakes.files.isEmpty());
+
+    fakes.answer = false;
+    QVERIFY(closeWindow(w));
+    QCOMPARE(fakes.asked.size(), 1);
+    QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 2), QStringLiteral("Арман"));
 }
 
 QTEST_MAIN(WindowTest)

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace gravik {
+
+class CertificateWindow;
+
+// The main window without a mouse: Ctrl+P prints (as the print button), F1
+// shows the About window, and with the panel closed the arrow keys move the
+// selected field by its scroll bar's small step (Ctrl: the large step), as the
+// scroll bar's own arrows do.
+void addKeyboardAccess(CertificateWindow &window);
+
+} // namespace gravik
