@@ -49,6 +49,13 @@ private slots:
         auto x = [&] { return w.coordinates().entry(CoordinateTable::xEntry(1)); };
         auto y = [&] { return w.coordinates().entry(CoordinateTable::yEntry(1)); };
 
+        auto undo = [&] { QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); };
+        auto redo = [&] { QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // an arrow key moves it too
+        QCOMPARE(y(), QString("3620"));
+        undo();
+        QCOMPARE(y(), QString("3600"));
+
         QTest::mouseClick(h, Qt::LeftButton, {}, scrollBarPart(h, QStyle::SC_ScrollBarAddLine));
         QCOMPARE(x(), QString("2060"));
         QTest::mouseClick(h, Qt::LeftButton, {}, scrollBarPart(h, QStyle::SC_ScrollBarAddPage));
@@ -62,8 +69,6 @@ private slots:
         const QString dragged = y();
         QVERIFY(dragged.toInt() > 3600);
 
-        auto undo = [&] { QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); };
-        auto redo = [&] { QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
         undo();
         QCOMPARE(y(), QString("3600"));
         QCOMPARE(v->value(), 3600); // the bar follows the field back, and writes no new step
