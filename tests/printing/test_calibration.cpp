@@ -6,6 +6,7 @@
 #include "printdialog/pdfentry.h"
 #include "printrig.h"
 #include "support/dialoganswers.h"
+#include "support/operator.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -60,8 +61,7 @@ QStringList jobs(const QString &queue) { return QDir(captureDir(queue)).entryLis
 // Types into a box as the operator does: a click, all selected, the keys.
 void typeInto(QWidget *box, const QString &text)
 {
-    QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = clickIntoText(box);
     QVERIFY(focus);
     QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(focus, text);
