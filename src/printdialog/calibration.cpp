@@ -153,6 +153,11 @@ void attachCalibration(PrintDialog &dialog, CertificateWindow &main)
                               {"Image7", {{"Image8", Pic::Normal}, {"Image9", Pic::Normal}}},
                               {"Print1", {{"Image8", Pic::Normal}, {"Image9", Pic::Normal}}}});
 
+    // Tab goes from Print and Cancel along the row, left to right.
+    QWidget *row[] = {dialog.button(QStringLiteral("Image4")), offset, test, dialog.button(QStringLiteral("Image7"))};
+    for (size_t i = 0; i + 1 < std::size(row) && row[i] && row[i + 1]; ++i)
+        QWidget::setTabOrder(row[i], row[i + 1]);
+
     auto captions = [test, offset, &dialog](const QString &code) {
         if (code != LanguageCode::Russian && code != LanguageCode::Kazakh)
             return;

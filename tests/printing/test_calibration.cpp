@@ -91,15 +91,7 @@ class CalibrationTest : public QObject
     DialogAnswers answers;
     QStringList told; // bad lines of data/printers.txt
 
-    PrintDialog *openDialog()
-    {
-        PrintDialog *d = rig->openDialog();
-        if (d && !d->findChild<PrinterOffsetWindow *>() && !d->button("Image8")) {
-            attachPdfEntry(*d, *rig->main);
-            attachCalibration(*d, *rig->main);
-        }
-        return d;
-    }
+    PrintDialog *openDialog() { return rig->openDialog(); }
 
     // The offset window, opened by its button on the dialog.
     PrinterOffsetWindow *openOffsets()
@@ -120,6 +112,13 @@ private slots:
         told.clear();
         answers.messages.clear();
         rig = std::make_unique<PrintRig>();
+        // The dialog's entries, attached as the program attaches them when it is made.
+        connect(&rig->registry, &WindowRegistry::registered, this, [this](WindowKind kind, QWidget *w) {
+            if (auto *d = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr) {
+                attachPdfEntry(*d, *rig->main);
+                attachCalibration(*d, *rig->main);
+            }
+        });
         QVERIFY(rig->started);
         QVERIFY(!QFile::exists(printeroffsets::path()));
     }
@@ -195,6 +194,20 @@ private slots:
         QVERIFY(inkAt(page, 10 * kPtPerMm, 2 * kPtPerMm));
         QVERIFY(!inkAt(page, 10.5 * kPtPerMm, 2 * kPtPerMm));
         QVERIFY2(told.isEmpty(), qPrintable(told.join('\n')));
+    }
+
+    // Tab goes from Print and Cancel along the row of pictures, left to right.
+    void tabGoesAlongTheRow()
+    {
+        PrintDialog *d = openDialog();
+        QVERIFY(d && QTest::qWaitForWindowActive(d));
+        QCOMPARE(QApplication::focusWidget(), d->button("Image1"));
+        QStringList seen;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(seen, QStringList({"Image4", "Image9", "Image8", "Image7", "Image1"}));
     }
 
     // gravik-print --printer takes that printer's offset; its --pdf does not.
