@@ -1,14 +1,17 @@
 #include "app/windows.h"
 
+#include "core/printeroffsets.h"
 #include "database/database.h"
 #include "editor/certificatewindow.h"
 #include "i18n/interfacelanguage.h"
+#include "printdialog/calibration.h"
 #include "printdialog/pdfentry.h"
 #include "printdialog/printdialog.h"
 #include "settings/settingswindow.h"
 #include "students/studentdatabasewindow.h"
 #include "students/classprint.h"
 #include "students/students.h"
+#include "widgets/notices.h"
 #include "widgets/windowregistry.h"
 
 namespace gravik {
@@ -16,6 +19,8 @@ namespace gravik {
 void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db)
 {
     registry.setMainWindow(&main);
+    // A bad line of data/printers.txt, told once, whichever window printed.
+    printeroffsets::setReporter([](const QString &message) { notices::warning(nullptr, message); });
     CertificateWindow::StartupSteps steps;
     registerLanguage(registry, main, db, steps);
     registerSettings(registry);
@@ -25,8 +30,10 @@ void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentD
     QObject::connect(&registry, &WindowRegistry::registered, &main, [&main](WindowKind kind, QWidget *w) {
         if (auto *baza = kind == WindowKind::Baza ? qobject_cast<StudentDatabaseWindow *>(w) : nullptr)
             ClassPrint::attach(*baza, main);
-        if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr)
+        if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr) {
             attachPdfEntry(*print, main);
+            attachCalibration(*print, main);
+        }
     });
     main.setStartupSteps(steps);
     main.setRegistry(&registry);

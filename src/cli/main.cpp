@@ -1,6 +1,7 @@
 // gravik-print: the certificate, a pupil or a class to a PDF or a printer,
-// without a window. Reads 1.txt and Baza.xml of the program directory and
-// writes nothing there.
+// without a window. Reads 1.txt, Baza.xml and data/printers.txt (the printers'
+// own offsets) of the program directory and writes nothing there.
+#include "core/printeroffsets.h"
 #include "core/programdir.h"
 #include "core/statefile.h"
 #include "core/version.h"
@@ -155,6 +156,9 @@ int main(int argc, char *argv[])
     const QString title = count > 1      ? QStringLiteral("Аттестаты: %1").arg(count)
                           : who.isEmpty() ? QStringLiteral("Аттестат")
                                           : QStringLiteral("Аттестат: %1").arg(who);
+    printeroffsets::setReporter([](const QString &message) {
+        std::fprintf(stderr, "gravik-print: %s\n", qUtf8Printable(message));
+    });
     const printing::Outcome out = printing::printPages(parser.value(printer), count, write, title);
     if (!out.ok)
         return fail(NotPrinted, out.printer.isEmpty()

@@ -1,9 +1,12 @@
 #include "core/pagerenderer.h"
 
+#include "core/twips.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
+#include <QPen>
 #include <QPalette>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -39,6 +42,65 @@ void render(QPainter &p, const Certificate &c, double dpiX, double dpiY)
     drawPage(p, contents(c), dpiX, dpiY);
 }
 
+namespace {
+QPen thinLine(double dpiX)
+{
+    QPen pen(Qt::black);
+    pen.setWidthF(0.1 / 25.4 * dpiX); // a tenth of a millimetre
+    pen.setCapStyle(Qt::FlatCap);
+    return pen;
+}
+} // namespace
+
+void drawTestPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY)
+{
+    drawPage(p, fields, dpiX, dpiY);
+    const double armX = 1.5 / 25.4 * dpiX, armY = 1.5 / 25.4 * dpiY; // 1.5 mm each way from a corner
+    p.save();
+    p.setPen(thinLine(dpiX));
+    p.setBrush(Qt::NoBrush);
+    for (const FieldContent &c : fields) {
+        QRectF box = deviceBox(p, c, dpiX, dpiY);
+        // An empty fitted box has no width; half an inch shows where its text would start.
+        if (box.width() <= 0)
+            box.setWidth(dpiX / 2);
+        p.drawRect(box);
+        for (const QPointF &at : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()}) {
+            p.drawLine(QLineF(at.x() - armX, at.y(), at.x() + armX, at.y()));
+            p.drawLine(QLineF(at.x(), at.y() - armY, at.x(), at.y() + armY));
+        }
+    }
+    p.restore();
+}
+
+void drawRulers(QPainter &p, double dpiX, double dpiY, const QSizeF &printableTwips)
+{
+    auto mmX = [dpiX](double mm) { return mm / 25.4 * dpiX; };
+    auto mmY = [dpiY](double mm) { return mm / 25.4 * dpiY; };
+    p.save();
+    p.setPen(thinLine(dpiX));
+    QFont small(QStringLiteral("Arial"));
+    small.setPointSizeF(5);
+    p.setFont(small);
+    const double widthMm = twips::toDevice(printableTwips.width(), 25.4);
+    const double heightMm = twips::toDevice(printableTwips.height(), 25.4);
+    // A tick each millimetre, longer each 5, longest and numbered each 10.
+    auto tick = [](int mm) { return mm % 10 == 0 ? 3.0 : mm % 5 == 0 ? 2.0 : 1.0; };
+    p.drawLine(QLineF(0, 0, mmX(widthMm), 0));
+    p.drawLine(QLineF(0, 0, 0, mmY(heightMm)));
+    for (int mm = 1; mm <= int(widthMm); ++mm) {
+        p.drawLine(QLineF(mmX(mm), 0, mmX(mm), mmY(tick(mm))));
+        if (mm % 10 == 0)
+            p.drawText(QPointF(mmX(mm + 0.4), mmY(5)), QString::number(mm));
+    }
+    for (int mm = 1; mm <= int(heightMm); ++mm) {
+        p.drawLine(QLineF(0, mmY(mm), mmX(tick(mm)), mmY(mm)));
+        if (mm % 10 == 0)
+            p.drawText(QPointF(mmX(3.4), mmY(mm + 0.8)), QString::number(mm));
+    }
+    p.restore();
+}
+
 QPageLayout a4Layout(const QMarginsF &unprintable)
 {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, unprintable, QPageLayout::Point,
@@ -72,6 +134,7 @@ PdfFile::~PdfFile()
 bool PdfFile::open(const QString &path, const PageSetup &setup, QString *error)
 {
     m_path = path;
+    m_offsetMm = setup.offsetMm;
     m_pages = 0;
     m_file = std::make_unique<QSaveFile>(path);
     // Unbuffered, as every file we write: buffered, a full disk can go unnoticed.
@@ -101,14 +164,35 @@ bool PdfFile::beginPage(QString *error)
     return true;
 }
 
-bool PdfFile::addPage(const std::vector<FieldContent> &fields, QString *error)
+bool PdfFile::draw(const Painting &moved, const Painting &fixed, QString *error)
 {
     if (!beginPage(error))
         return false;
     // The painter's origin is the corner of the paint rectangle, which the
-    // layout's margins make the printable area.
-    drawPage(*m_painter, fields, m_writer->logicalDpiX(), m_writer->logicalDpiY());
+    // layout's margins make the printable area; the printer's offset moves
+    // the page's content from there.
+    const double dpiX = m_writer->logicalDpiX(), dpiY = m_writer->logicalDpiY();
+    if (fixed)
+        fixed(dpiX, dpiY);
+    m_painter->save();
+    m_painter->translate(m_offsetMm.x() / 25.4 * dpiX, m_offsetMm.y() / 25.4 * dpiY);
+    moved(dpiX, dpiY);
+    m_painter->restore();
     return true;
+}
+
+bool PdfFile::addPage(const std::vector<FieldContent> &fields, QString *error)
+{
+    return draw([&](double dpiX, double dpiY) { drawPage(*m_painter, fields, dpiX, dpiY); }, {}, error);
+}
+
+// The rulers mark the printable area itself, so they stay where the printer
+// reaches; the certificate and its boxes move with the offset against them.
+bool PdfFile::addTestPage(const std::vector<FieldContent> &fields, QString *error)
+{
+    const QSizeF printable = m_writer ? m_writer->pageLayout().paintRect(QPageLayout::Point).size() * 20 : QSizeF();
+    return draw([&](double dpiX, double dpiY) { drawTestPage(*m_painter, fields, dpiX, dpiY); },
+                [&](double dpiX, double dpiY) { drawRulers(*m_painter, dpiX, dpiY, printable); }, error);
 }
 
 bool PdfFile::addPage(const Certificate &c, QString *error)

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QPageLayout>
+#include <QPointF>
+#include <QSizeF>
 #include <QString>
 
 #include <functional>
@@ -35,9 +37,24 @@ QPageLayout a4Layout(const QMarginsF &unprintablePoints = {});
 
 // How pages are laid out for one output.
 struct PageSetup {
+    PageSetup(const QPageLayout &layout = a4Layout(), int resolution = 1200, QPointF offsetMm = {})
+        : layout(layout), resolution(resolution), offsetMm(offsetMm)
+    {
+    }
+
     QPageLayout layout = a4Layout(); // margins = the edges the printer cannot reach
     int resolution = 1200;           // dots per inch the page is drawn at
+    // The printer's own offset (millimetres, right and down): everything drawn
+    // is moved by it on the device, the fields' coordinates stay as they are.
+    QPointF offsetMm;
 };
+
+// The calibration page: the fields as printed, each field's box outlined in
+// a thin line with crosshairs at its corners. Same origin and units as render.
+void drawTestPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY);
+// Millimetre rulers along the top and left edges of a printable area of the
+// given size, from the painter's origin.
+void drawRulers(QPainter &p, double dpiX, double dpiY, const QSizeF &printableTwips);
 
 // A PDF of one or more certificates, written page by page (nothing of a page
 // is kept once drawn) and replacing the file only when finished.
@@ -49,17 +66,23 @@ public:
     bool open(const QString &path, const PageSetup &setup, QString *error);
     bool addPage(const Certificate &c, QString *error);
     bool addPage(const std::vector<FieldContent> &fields, QString *error);
+    // The test page (drawTestPage, moved by the offset, and drawRulers).
+    bool addTestPage(const std::vector<FieldContent> &fields, QString *error);
     // Writes the file; false and *error when it could not be.
     bool commit(QString *error);
     int pageCount() const { return m_pages; }
 
 private:
     bool beginPage(QString *error);
+    using Painting = std::function<void(double dpiX, double dpiY)>;
+    // A page: `fixed` from the printable area's corner, then `moved` shifted by the printer's offset.
+    bool draw(const Painting &moved, const Painting &fixed, QString *error);
 
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     QString m_path;
+    QPointF m_offsetMm;
     int m_pages = 0;
 };
 

@@ -4,11 +4,13 @@
 
 #include "widgets/windowregistry.h"
 #include "core/certificatefields.h"
+#include "core/certificatehistory.h"
 #include "core/fontlist.h"
 #include "core/programdir.h"
 #include "core/statefile.h"
 #include "core/twips.h"
 #include "widgets/cp1251guard.h"
+#include "editor/blankcontrols.h"
 #include "widgets/dialogs.h"
 #include "editor/fieldlabel.h"
 #include "widgets/hoverrouter.h"
@@ -27,6 +29,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStringListModel>
 
 #include <cmath>
@@ -183,10 +186,18 @@ CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts,
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
+    m_history = new CertificateHistory(m_doc, this);
     buildPreview();
     buildPanel();
     connectDocument();
     m_hover = new HoverRouter(this, mainHoverTable());
+    m_blank = new BlankControls(*this, m_language);
+    // Undo and redo of moves and font choices; the bars follow the selected field back.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, &m_history->stack(),
+            &QUndoStack::undo);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this), &QShortcut::activated,
+            &m_history->stack(), &QUndoStack::redo);
+    connect(&m_history->stack(), &QUndoStack::indexChanged, this, &CertificateWindow::showSelectedPosition);
     addKeyboardAccess(*this);
 
     if (const QScreen *s = QGuiApplication::primaryScreen())
@@ -198,6 +209,7 @@ CertificateWindow::~CertificateWindow()
     // The base class hides the window after this object's members are gone;
     // nothing may reach them then (focus moves can make a list "choose").
     disconnect(&m_doc, nullptr, this, nullptr);
+    disconnect(&m_history->stack(), nullptr, this, nullptr);
     for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
         b->disconnect(&m_doc);
     for (QComboBox *c : {m_fontList, m_styleList, m_sizeList, m_pupilList}) {
@@ -232,6 +244,7 @@ void CertificateWindow::buildPreview()
         s->setSingleStep(20);
         s->setPageStep(500);
         s->setTracking(true); // the field follows the thumb while it is dragged
+        connect(s, &QScrollBar::sliderPressed, m_history, &CertificateHistory::newGesture);
     }
     connect(m_xBar, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(true, v); });
     connect(m_yBar, &QScrollBar::valueChanged, this, [this](int v) { moveSelected(false, v); });
@@ -284,9 +297,9 @@ void CertificateWindow::buildPanel()
     connect(m_fontList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setFontNameText);
     connect(m_styleList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setStyleText);
     connect(m_sizeList, &QComboBox::editTextChanged, &m_doc, &CertificateDocument::setSizeText);
-    connect(m_fontList, &QComboBox::activated, &m_doc, &CertificateDocument::applyFontName);
-    connect(m_styleList, &QComboBox::activated, &m_doc, &CertificateDocument::applyStyle);
-    connect(m_sizeList, &QComboBox::activated, &m_doc, &CertificateDocument::applySize);
+    connect(m_fontList, &QComboBox::activated, m_history, &CertificateHistory::applyFontName);
+    connect(m_styleList, &QComboBox::activated, m_history, &CertificateHistory::applyStyle);
+    connect(m_sizeList, &QComboBox::activated, m_history, &CertificateHistory::applySize);
 
     rule(p, "Line2", 11880, 600, 0, 600);
     auto addButton = [&](const char *name, const char *icon, const QString &tip, int l, int t) {
@@ -420,6 +433,8 @@ bool CertificateWindow::startUp(QString *error)
         m_steps.readLanguage();
     if (m_steps.chooseFirstPupil)
         m_steps.chooseFirstPupil();
+    m_history->clear(); // undo goes back to here and no further
+    m_blank->load();
     return true;
 }
 
@@ -566,8 +581,20 @@ void CertificateWindow::moveSelected(bool horizontal, int value)
 {
     if (m_selected == 0)
         return;
-    m_doc.setCoordinate(horizontal ? CoordinateTable::xEntry(m_selected) : CoordinateTable::yEntry(m_selected),
-                        QString::number(value));
+    m_history->moveField(horizontal ? CoordinateTable::xEntry(m_selected) : CoordinateTable::yEntry(m_selected),
+                         QString::number(value), (horizontal ? m_xBar : m_yBar)->isSliderDown());
+}
+
+void CertificateWindow::showSelectedPosition()
+{
+    // An undone move of the selected field: the bars show where it is again
+    // (the value they write back is no new move).
+    if (m_selected == 0)
+        return;
+    if (auto x = m_doc.coordinates().number(CoordinateTable::xEntry(m_selected)))
+        m_xBar->setValue(int(std::lround(*x)));
+    if (auto y = m_doc.coordinates().number(CoordinateTable::yEntry(m_selected)))
+        m_yBar->setValue(int(std::lround(*y)));
 }
 
 // ---- font controls ----
@@ -581,6 +608,12 @@ void CertificateWindow::rebuildFontList()
 
 bool CertificateWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // In a font box Ctrl+Z and Ctrl+Shift+Z take back font choices, not typing.
+        const auto *ke = static_cast<QKeyEvent *>(event);
+        if (ke->key() == Qt::Key_Z && (ke->modifiers() & Qt::ControlModifier))
+            return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
         const bool inFonts = watched == m_fontList || watched == m_fontList->lineEdit();

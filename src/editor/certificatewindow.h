@@ -20,6 +20,8 @@ class QStringListModel;
 
 namespace gravik {
 
+class BlankControls;
+class CertificateHistory;
 class FieldLabel;
 class HoverRouter;
 class ImageButton;
@@ -85,6 +87,10 @@ public:
 
     HoverRouter *hoverRouter() const { return m_hover; }
 
+    // Moves and font choices Ctrl+Z takes back; the scanned blank under the page.
+    CertificateHistory &history() const { return *m_history; }
+    BlankControls &blank() const { return *m_blank; }
+
 signals:
     void shuttingDown();
 
@@ -99,6 +105,7 @@ private:
     void placeField(int number);
     void showFontTexts();
     void moveSelected(bool horizontal, int value);
+    void showSelectedPosition();
     void setLowerPartVisible(bool visible);
 
     FontSource m_fonts;
@@ -120,6 +127,8 @@ private:
     QScrollBar *m_yBar = nullptr;
     std::array<FieldLabel *, 33> m_labels{};
     HoverRouter *m_hover = nullptr;
+    CertificateHistory *m_history = nullptr;
+    BlankControls *m_blank = nullptr;
 };
 
 } // namespace gravik

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Captions of the class print, PDF and preview controls. They are not in
+// Captions of the class print, PDF, preview and calibration controls. They are not in
 // data/languare.txt (whose 114 lines stay as they are): both languages are here.
 namespace gravik::i18n {
 
@@ -18,6 +18,11 @@ enum class OutputCaption {
     Save,
     Cancel,
     Making,        // the progress dialog's text
+    TestPageTip,   // the print dialog's test page button
+    PrinterOffset, // the print dialog's offset button and the offset window's title
+    OffsetPrinter, // the offset window's printer list
+    OffsetRight,   // its X box
+    OffsetDown,    // its Y box
 };
 
 // The caption for a language code; the Russian one for "Rus" and anything

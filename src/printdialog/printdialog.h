@@ -53,8 +53,11 @@ public:
 
     const printing::Outcome &lastOutcome() const { return m_last; }
 
-private:
+    // The failure path of a page that did not print: hides the dialog and says
+    // which printer failed and why.
     void reportFailure(const printing::Outcome &outcome);
+
+private:
 
     QPointer<CertificateWindow> m_main;
     PagePrinter m_printer;

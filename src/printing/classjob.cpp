@@ -57,8 +57,11 @@ Outcome printPages(const QString &printer, int count, const PageWriter &write, c
 {
     Outcome out;
     out.printer = printer;
-    const auto setup = printer.isEmpty() ? defaultPrinterSetup(&out.printer, &out.error)
-                                         : printerSetup(printer, &out.error);
+    auto setup = printer.isEmpty() ? defaultPrinterSetup(&out.printer, &out.error)
+                                   : printerSetup(printer, &out.error);
+    // Only what goes to a printer takes its offset; a saved PDF (pdfSetup) does not.
+    if (setup)
+        setup->offsetMm = printerOffset(out.printer);
     return setup ? sendPages(out.printer, *setup, count, write, title, progress, send) : out;
 }
 

@@ -31,7 +31,8 @@ bool writePages(const QString &path, const page::PageSetup &setup, int count, co
 Outcome sendPages(const QString &printer, const page::PageSetup &setup, int count, const PageWriter &write,
                   const QString &title, const Progress &progress = {}, const Sender &send = {});
 
-// The same to a printer (empty: the default printer), laid out for it.
+// The same to a printer (empty: the default printer), laid out for it and
+// moved by its offset (printerOffset).
 Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,
                    const Progress &progress = {}, const Sender &send = {});
 

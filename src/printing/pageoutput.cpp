@@ -2,6 +2,7 @@
 
 #include "printing/classjob.h"
 #include "printing/defaultprinter.h"
+#include "core/printeroffsets.h"
 
 #include <QFile>
 #include <QPageSize>
@@ -127,6 +128,12 @@ std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *er
     return printerSetup(name, error);
 }
 
+QPointF printerOffset(const QString &printer)
+{
+    const QString queue = printer.section(QLatin1Char('/'), 0, 0);
+    return printeroffsets::current().find(queue).value_or(PrinterOffset{}).millimetres();
+}
+
 int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error)
 {
     const auto [queue, instance] = printers::QueueName::of(printer);
@@ -159,6 +166,12 @@ Outcome printOnDefaultPrinter(const std::vector<page::FieldContent> &fields, con
 {
     return printPages(QString(), 1, [&](page::PdfFile &pdf, int, QString *error) { return pdf.addPage(fields, error); },
                       title);
+}
+
+Outcome printTestPageOnDefaultPrinter(const std::vector<page::FieldContent> &fields, const QString &title)
+{
+    return printPages(QString(), 1,
+                      [&](page::PdfFile &pdf, int, QString *error) { return pdf.addTestPage(fields, error); }, title);
 }
 
 } // namespace gravik::printing

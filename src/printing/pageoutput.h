@@ -3,6 +3,7 @@
 #include "core/pagerenderer.h"
 
 #include <QPageLayout>
+#include <QPointF>
 #include <QString>
 
 #include <optional>
@@ -27,6 +28,10 @@ std::optional<page::PageSetup> printerSetup(const QString &printer, QString *err
 // none); nullopt and *error when there is no default printer or it does not take A4.
 std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *error);
 
+// The printer's own offset (data/printers.txt, by its queue; an instance
+// "queue/instance" takes its queue's), in millimetres; none is (0, 0).
+QPointF printerOffset(const QString &printer);
+
 // Sends a PDF file to a printer as one job, A4 and unscaled. The job's id, or
 // 0 and *error when the print system refuses it.
 int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error);
@@ -41,5 +46,7 @@ struct Outcome {
     bool cancelled = false; // stopped by the operator before anything was sent
 };
 Outcome printOnDefaultPrinter(const std::vector<page::FieldContent> &fields, const QString &title);
+// The test page of these fields (page::drawTestPage), the same way.
+Outcome printTestPageOnDefaultPrinter(const std::vector<page::FieldContent> &fields, const QString &title);
 
 } // namespace gravik::printing

@@ -3,6 +3,7 @@
 #include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
 #include "widgets/imagebutton.h"
+#include "support/operator.h"
 #include "support/programfolder.h"
 
 #include <QAbstractItemView>
@@ -18,18 +19,6 @@
 using namespace gravik;
 
 namespace {
-
-// A click into the text part of a box, as the operator makes it; the widget
-// that has the keyboard afterwards.
-QWidget *clickIntoText(QWidget *box)
-{
-    const QPoint at(box->width() / 4, box->height() / 2);
-    QWidget *target = box->childAt(at);
-    if (!target)
-        target = box;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(box, at));
-    return QApplication::focusWidget();
-}
 
 QStringList g_fonts = {"Times New Roman", "Arial", "Courier New", "Arial", "DejaVu Sans"};
 int g_fontCalls = 0;

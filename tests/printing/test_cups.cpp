@@ -1,3 +1,4 @@
+#include "capture.h"
 #include "classrig.h"
 #include "pdfwords.h"
 #include "printing/classjob.h"
@@ -14,11 +15,6 @@ using namespace gravik;
 // Against the CUPS server of the cups_server fixture: raw queues gravik-test
 // (the default) and gravik-test2 whose capture backend keeps every document.
 namespace {
-
-QString captureDir(const QString &queue)
-{
-    return qEnvironmentVariable("GRAVIK_CAPTURE_ROOT", "/var/spool/gravik-capture") + '/' + queue;
-}
 
 QString run(const QString &program, const QStringList &args)
 {
@@ -38,17 +34,6 @@ QString addQueue(const QString &name, const QString &ppd)
     const QString said = run("lpadmin", {"-p", name, "-E", "-v", "capture:" + dir, "-P",
                                          QStringLiteral(GRAVIK_SOURCE_DIR "/tests/printing/cups/") + ppd});
     return printers::names().contains(name) ? QString() : said;
-}
-
-// Waits for job N's document to reach the queue's folder.
-QString waitForJob(const QString &queue, int job)
-{
-    const QString path = captureDir(queue) + QStringLiteral("/job-%1.pdf").arg(job);
-    QElapsedTimer t;
-    t.start();
-    while (!QFile::exists(path) && t.elapsed() < 30000)
-        QTest::qWait(50);
-    return QFile::exists(path) ? path : QString();
 }
 
 QString sidecar(const QString &pdfPath, const char *suffix)
