@@ -1,14 +1,11 @@
 #include "language/blankcaptions.h"
 
-#include "language/languagecode.h"
+#include "language/addedcaptions.h"
 
 namespace gravik::i18n {
 
 namespace {
-struct Pair {
-    const char *russian, *kazakh;
-};
-const Pair kCaptions[] = {
+const CaptionPair kCaptions[] = {
     {"Выбрать изображение бланка…", "Бланк суретін таңдау…"},
     {"Показывать бланк под полями", "Бланкті өрістердің астында көрсету"},
     {"Сдвиг бланка…", "Бланктің ығысуы…"},
@@ -23,8 +20,7 @@ const Pair kCaptions[] = {
 
 QString blankCaption(BlankCaption which, const QString &code)
 {
-    const Pair &p = kCaptions[int(which)];
-    return QString::fromUtf8(code == LanguageCode::Kazakh ? p.kazakh : p.russian);
+    return captionIn(kCaptions[int(which)], code);
 }
 
 } // namespace gravik::i18n

@@ -1,14 +1,11 @@
 #include "language/outputcaptions.h"
 
-#include "language/languagecode.h"
+#include "language/addedcaptions.h"
 
 namespace gravik::i18n {
 
 namespace {
-struct Pair {
-    const char *russian, *kazakh;
-};
-const Pair kCaptions[] = {
+const CaptionPair kCaptions[] = {
     {"Напечатать аттестаты класса одним заданием (выделенные строки или весь список)",
      "Сынып аттестаттарын бір тапсырмамен басып шығару (белгіленген жолдар немесе бүкіл тізім)"},
     {"Сохранить аттестаты класса в PDF (выделенные строки или весь список)",
@@ -32,8 +29,7 @@ const Pair kCaptions[] = {
 
 QString outputCaption(OutputCaption which, const QString &code)
 {
-    const Pair &p = kCaptions[int(which)];
-    return QString::fromUtf8(code == LanguageCode::Kazakh ? p.kazakh : p.russian);
+    return captionIn(kCaptions[int(which)], code);
 }
 
 } // namespace gravik::i18n
