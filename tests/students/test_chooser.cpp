@@ -1,4 +1,4 @@
-#include "dialogfakes.h"
+#include "bazarig.h"
 #include "support/mainwindow.h"
 
 #include "app/windows.h"

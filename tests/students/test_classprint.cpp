@@ -1,4 +1,4 @@
-#include "dialogfakes.h"
+#include "bazarig.h"
 #include "printing/classrig.h"
 #include "support/mainwindow.h"
 #include "support/programfolder.h"

@@ -1,4 +1,4 @@
-#include "dialogfakes.h"
+#include "bazarig.h"
 
 #include "core/twips.h"
 #include "widgets/imagebutton.h"
