@@ -1,6 +1,7 @@
 #include "core/blankunderlay.h"
 
 #include "core/atomicfile.h"
+#include "core/pngdecoder.h"
 #include "core/programdir.h"
 #include "core/textfile.h"
 
@@ -48,6 +49,11 @@ std::optional<ReadPicture> readPicture(const QString &path, QString *error)
         return std::nullopt;
     }
     out.bytes = file.readAll();
+    out.image = png::decodeCommon(out.bytes);
+    if (!out.image.isNull()) {
+        out.format = "png";
+        return out;
+    }
     QBuffer buffer(&out.bytes);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
