@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -172,10 +173,16 @@ QImage decodeCommon(const QByteArray &bytes)
     // Fresh memory costs a page fault a page, as long as the inflating itself
     // for a scan: the picture's pages are taken on the other core meanwhile.
     uchar *const bits = image.bits();
-    std::thread toucher([bits, n = size_t(image.sizeInBytes())] {
+    auto touch = [bits, n = size_t(image.sizeInBytes())] {
         for (size_t at = 0; at < n; at += 4096)
             bits[at] = 0;
-    });
+    };
+    std::thread toucher;
+    try {
+        toucher = std::thread(touch);
+    } catch (const std::system_error &) {
+        touch(); // no thread to be had: the pages are taken here, later
+    }
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor *)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     // Exactly the rows the header names, neither short nor long.
@@ -183,7 +190,8 @@ QImage decodeCommon(const QByteArray &bytes)
                           && libdeflate_zlib_decompress(inflater.get(), stream.constData(), size_t(stream.size()),
                                                         raw.get(), (rowBytes + 1) * h.height, nullptr)
                                  == LIBDEFLATE_SUCCESS;
-    toucher.join();
+    if (toucher.joinable())
+        toucher.join();
     if (!inflated)
         return {};
     const bool ok = h.channels == 1   ? unfilterInto<1>(image, raw.get(), rowBytes)
