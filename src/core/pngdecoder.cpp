@@ -181,7 +181,7 @@ QImage decodeCommon(const QByteArray &bytes)
     try {
         toucher = std::thread(touch);
     } catch (const std::system_error &) {
-        touch(); // no thread to be had: the pages are taken here, later
+        touch(); // no thread to be had: the pages are taken here, first
     }
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor *)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
