@@ -22,6 +22,8 @@ public:
         QFile::copy(QStringLiteral(GRAVIK_EXE), exe);
         QFile::setPermissions(exe, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+    // A killed copy leaves its lock behind; the folder is gone after this, so is the lock.
+    ~Installed() { QFile::remove(gravik::SingleInstance::lockPath(path())); }
     std::unique_ptr<QProcess> start() const
     {
         auto p = std::make_unique<QProcess>();
@@ -134,6 +136,7 @@ private slots:
         }
         p.kill();
         p.waitForFinished();
+        QFile::remove(gravik::SingleInstance::lockPath(data));
         const QByteArray after = dir.read("ro/1.txt");
         QProcess::execute("umount", {data});
         QVERIFY2(err.contains("1.txt"), err.constData());
