@@ -3,12 +3,16 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace gravik::xml {
 
 namespace {
 
 // What each byte can be: a table, as the scanner asks for every byte of a name.
-enum : unsigned char { NameStart = 1, NameChar = 2, Space = 4, TextSpecial = 8, AttributeSpecial = 16 };
+enum : unsigned char { NameStart = 1, NameChar = 2, Space = 4 };
 
 constexpr std::array<unsigned char, 256> classes = [] {
     std::array<unsigned char, 256> t{};
@@ -21,16 +25,40 @@ constexpr std::array<unsigned char, 256> classes = [] {
     }
     for (char c : {' ', '\t', '\n', '\r'})
         t[size_t(c)] |= Space;
-    t['&'] |= TextSpecial | AttributeSpecial;
-    t['\r'] |= TextSpecial | AttributeSpecial;
-    t['\n'] |= AttributeSpecial;
-    t['\t'] |= AttributeSpecial;
     return t;
 }();
 
 bool nameStart(unsigned char c) { return classes[c] & NameStart; }
 bool nameChar(unsigned char c) { return classes[c] & NameChar; }
 bool space(char c) { return classes[static_cast<unsigned char>(c)] & Space; }
+
+// The first `stop` byte from p on (or end), and in *special whether a byte of
+// `specials` (four, repeated to fill) came before it. Texts and attribute
+// values are most of the file's bytes: sixteen at a time where the processor can.
+const char *scanTo(const char *p, const char *end, char stop, const char (&specials)[4], bool *special)
+{
+    bool seen = false;
+#if defined(__SSE2__)
+    const __m128i s = _mm_set1_epi8(stop), a = _mm_set1_epi8(specials[0]), b = _mm_set1_epi8(specials[1]),
+                  c = _mm_set1_epi8(specials[2]), d = _mm_set1_epi8(specials[3]);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const unsigned stops = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, s)));
+        const unsigned marks = unsigned(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, c), _mm_cmpeq_epi8(v, d)))));
+        if (stops) {
+            *special = seen || (marks & ((stops & -stops) - 1));
+            return p + __builtin_ctz(stops);
+        }
+        seen = seen || marks;
+    }
+#endif
+    for (; p < end && *p != stop; ++p)
+        seen = seen || *p == specials[0] || *p == specials[1] || *p == specials[2] || *p == specials[3];
+    *special = seen;
+    return p;
+}
 
 void appendUtf8(std::string &out, char32_t c)
 {
@@ -154,14 +182,40 @@ const char *Scanner::find(const char *from, std::string_view what, const char *m
     fail(message, m_end);
 }
 
+// The length of the run of name characters at p, sixteen bytes at a time where
+// the processor can. Name characters: - . 0-9 : A-Z _ a-z and every byte of a
+// multi-byte letter (0x80 and up).
+size_t nameLength(const char *p, const char *end)
+{
+    const char *q = p;
+#if defined(__SSE2__)
+    const auto in = [](__m128i v, char lo, char hi) { // lo <= v <= hi, unsigned
+        const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8(lo));
+        return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(char(hi - lo))), d);
+    };
+    for (; end - q >= 16; q += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        // Folding case maps the letters onto a-z and moves nothing else of 0x20 and up into the ranges.
+        const __m128i w = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        const __m128i printable = _mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F)); // and not 0x80 and up (signed)
+        const __m128i ascii = _mm_and_si128(
+            printable, _mm_or_si128(_mm_or_si128(in(w, '-', '.'), in(w, '0', ':')), in(w, 'a', 'z')));
+        const unsigned name = unsigned(_mm_movemask_epi8(_mm_or_si128(ascii, _mm_cmpeq_epi8(v, _mm_set1_epi8('_')))))
+                              | unsigned(_mm_movemask_epi8(v)); // 0x80 and up
+        if (name != 0xFFFF)
+            return size_t(q - p) + size_t(__builtin_ctz(~name));
+    }
+#endif
+    while (q < end && nameChar(static_cast<unsigned char>(*q)))
+        ++q;
+    return size_t(q - p);
+}
+
 inline void Scanner::readName(const char *&p, const char *what) const
 {
     if (p >= m_end || !nameStart(static_cast<unsigned char>(*p)))
         fail(what, p);
-    const char *q = p + 1;
-    while (q < m_end && nameChar(static_cast<unsigned char>(*q)))
-        ++q;
-    p = q;
+    p += 1 + nameLength(p + 1, m_end);
 }
 
 bool Scanner::beforeEndTag() const
@@ -185,11 +239,9 @@ Scanner::Token Scanner::next()
         if (*p != '<') {
             // Texts are short: one look at each byte finds both the end and
             // whether anything in it needs replacing.
-            const char *e = p;
-            unsigned char seen = 0;
-            while (e < m_end && *e != '<')
-                seen |= classes[static_cast<unsigned char>(*e++)];
-            m_textPlain = !(seen & TextSpecial);
+            bool special = false;
+            const char *e = scanTo(p, m_end, '<', {'&', '\r', '&', '\r'}, &special);
+            m_textPlain = !special;
             m_text = std::string_view(p, size_t(e - p));
             m_p = e;
             return Token::Text;
@@ -200,7 +252,13 @@ Scanner::Token Scanner::next()
         if (*q == '/') {
             ++q;
             const char *nameAt = q;
-            readName(q, "испорчен закрывающий тег");
+            // Nearly always the name of the element open: compared, not scanned.
+            const std::string_view open = m_open.empty() ? std::string_view() : m_open.back().name;
+            if (!open.empty() && size_t(m_end - q) > open.size() && std::memcmp(q, open.data(), open.size()) == 0
+                && !nameChar(static_cast<unsigned char>(q[open.size()])))
+                q += open.size();
+            else
+                readName(q, "испорчен закрывающий тег");
             m_name = std::string_view(nameAt, size_t(q - nameAt));
             while (q < m_end && space(*q))
                 ++q;
@@ -271,13 +329,11 @@ Scanner::Token Scanner::next()
             if (q >= m_end || (*q != '"' && *q != '\''))
                 fail("испорчен атрибут", q);
             const char quote = *q++;
-            const char *c = q;
-            unsigned char seen = 0;
-            while (c < m_end && *c != quote)
-                seen |= classes[static_cast<unsigned char>(*c++)];
+            bool special = false;
+            const char *c = scanTo(q, m_end, quote, {'&', '\r', '\n', '\t'}, &special);
             if (c >= m_end)
                 fail("испорчен атрибут", m_end);
-            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q)), !(seen & AttributeSpecial)});
+            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q)), !special});
             q = c + 1;
         }
     }
