@@ -41,19 +41,38 @@ struct ParseFailure {
     ptrdiff_t offset = -1;
 };
 
-// Names are a few bytes long: compared in place, not by a call.
+template <typename Word>
+Word load(const char *p)
+{
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// Names and cell values are a few bytes long: compared in place a word at a
+// time (the last word overlapping), not by a call.
 [[gnu::always_inline]] inline bool same(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
+    const size_t n = a.size();
+    if (n != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i])
+    const char *x = a.data(), *y = b.data();
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            if (load<quint64>(x + i) != load<quint64>(y + i))
+                return false;
+        return load<quint64>(x + n - 8) == load<quint64>(y + n - 8);
+    }
+    if (n >= 4)
+        return load<quint32>(x) == load<quint32>(y) && load<quint32>(x + n - 4) == load<quint32>(y + n - 4);
+    for (size_t i = 0; i < n; ++i)
+        if (x[i] != y[i])
             return false;
     return true;
 }
 
 template <size_t N>
-bool is(std::string_view a, const char (&word)[N])
+[[gnu::always_inline]] inline bool is(std::string_view a, const char (&word)[N])
 {
     return same(a, std::string_view(word, N - 1));
 }
@@ -120,7 +139,7 @@ public:
     }
 
     // An attribute's namespace (None when unprefixed) and local name.
-    std::pair<Ns, std::string_view> attribute(std::string_view name, size_t owner) const
+    [[gnu::always_inline]] std::pair<Ns, std::string_view> attribute(std::string_view name, size_t owner) const
     {
         const size_t colon = colonIn(name);
         if (colon == std::string_view::npos)
@@ -140,13 +159,18 @@ private:
         return std::string_view::npos;
     }
 
-    Ns lookup(std::string_view prefix, size_t offset, bool isDefault) const
+    [[gnu::always_inline]] Ns lookup(std::string_view prefix, size_t offset, bool isDefault) const
     {
         // Nearly every name has one of two or three prefixes: the last answers
         // are kept until a binding comes or goes.
         for (int i = 0; i < m_cached; ++i)
             if (same(m_cache[i].first, prefix))
                 return m_cache[i].second;
+        return lookupBindings(prefix, offset, isDefault);
+    }
+
+    [[gnu::noinline]] Ns lookupBindings(std::string_view prefix, size_t offset, bool isDefault) const
+    {
         for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it)
             if (it->first == prefix) {
                 m_cache[m_cached < CacheSize ? m_cached++ : m_next++ % CacheSize] = *it;

@@ -254,9 +254,13 @@ Scanner::Token Scanner::next()
             const char *nameAt = q;
             // Nearly always the name of the element open: compared, not scanned.
             const std::string_view open = m_open.empty() ? std::string_view() : m_open.back().name;
-            if (!open.empty() && size_t(m_end - q) > open.size() && std::memcmp(q, open.data(), open.size()) == 0
-                && !nameChar(static_cast<unsigned char>(q[open.size()])))
-                q += open.size();
+            size_t same = 0;
+            if (size_t(m_end - q) > open.size())
+                while (same < open.size() && q[same] == open[same])
+                    ++same;
+            const bool matched = !open.empty() && same == open.size() && !nameChar(static_cast<unsigned char>(q[same]));
+            if (matched)
+                q += same;
             else
                 readName(q, "испорчен закрывающий тег");
             m_name = std::string_view(nameAt, size_t(q - nameAt));
@@ -264,8 +268,7 @@ Scanner::Token Scanner::next()
                 ++q;
             if (q >= m_end || *q != '>')
                 fail("испорчен закрывающий тег", q);
-            if (m_open.empty() || m_open.back().name.size() != m_name.size()
-                || !std::equal(m_name.begin(), m_name.end(), m_open.back().name.begin()))
+            if (!matched && (m_open.empty() || m_open.back().name != m_name))
                 fail("закрывающий тег не соответствует открывающему", p);
             m_open.pop_back();
             m_p = q + 1;
