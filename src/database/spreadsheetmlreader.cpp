@@ -41,34 +41,9 @@ struct ParseFailure {
     ptrdiff_t offset = -1;
 };
 
-template <typename Word>
-Word load(const char *p)
-{
-    Word w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// Names and cell values are a few bytes long: compared in place a word at a
-// time (the last word overlapping), not by a call.
 [[gnu::always_inline]] inline bool same(std::string_view a, std::string_view b)
 {
-    const size_t n = a.size();
-    if (n != b.size())
-        return false;
-    const char *x = a.data(), *y = b.data();
-    if (n >= 8) {
-        for (size_t i = 0; i + 8 < n; i += 8)
-            if (load<quint64>(x + i) != load<quint64>(y + i))
-                return false;
-        return load<quint64>(x + n - 8) == load<quint64>(y + n - 8);
-    }
-    if (n >= 4)
-        return load<quint32>(x) == load<quint32>(y) && load<quint32>(x + n - 4) == load<quint32>(y + n - 4);
-    for (size_t i = 0; i < n; ++i)
-        if (x[i] != y[i])
-            return false;
-    return true;
+    return a.size() == b.size() && xml::sameBytes(a.data(), b.data(), a.size());
 }
 
 template <size_t N>
@@ -129,36 +104,26 @@ public:
         }
     }
 
-    // An element's namespace and local name.
-    std::pair<Ns, std::string_view> element(std::string_view name, size_t offset) const
+    // An element's namespace and local name; colon: the first ':' in name, or npos.
+    std::pair<Ns, std::string_view> element(std::string_view name, size_t colon, size_t offset) const
     {
-        const size_t colon = colonIn(name);
         if (colon == std::string_view::npos)
             return {lookup(std::string_view(), offset, true), name};
         return {lookup(name.substr(0, colon), offset, false), name.substr(colon + 1)};
     }
 
     // An attribute's namespace (None when unprefixed) and local name.
-    [[gnu::always_inline]] std::pair<Ns, std::string_view> attribute(std::string_view name, size_t owner) const
+    [[gnu::always_inline]] std::pair<Ns, std::string_view> attribute(const xml::Attribute &a, size_t owner) const
     {
-        const size_t colon = colonIn(name);
-        if (colon == std::string_view::npos)
-            return {Ns::None, name};
-        const std::string_view prefix = name.substr(0, colon);
+        if (a.colon == std::string_view::npos)
+            return {Ns::None, a.name};
+        const std::string_view prefix = a.name.substr(0, a.colon);
         if (is(prefix, "xmlns") || is(prefix, "xml"))
-            return {Ns::Other, name.substr(colon + 1)};
-        return {lookup(prefix, owner, false), name.substr(colon + 1)};
+            return {Ns::Other, a.name.substr(a.colon + 1)};
+        return {lookup(prefix, owner, false), a.name.substr(a.colon + 1)};
     }
 
 private:
-    static size_t colonIn(std::string_view name)
-    {
-        for (size_t i = 0; i < name.size(); ++i)
-            if (name[i] == ':')
-                return i;
-        return std::string_view::npos;
-    }
-
     [[gnu::always_inline]] Ns lookup(std::string_view prefix, size_t offset, bool isDefault) const
     {
         // Nearly every name has one of two or three prefixes: the last answers
@@ -312,7 +277,7 @@ private:
         const auto &attrs = sc.attributes();
         m_scope.enter(attrs, m_value);
         m_offset = sc.offset();
-        const auto [ns, local] = m_scope.element(sc.name(), m_offset);
+        const auto [ns, local] = m_scope.element(sc.name(), sc.nameColon(), m_offset);
         Ctx c = Ctx::Ignore;
         const bool ss = ns == Ns::Ss, x = ns == Ns::X;
         switch (parent) {
@@ -484,7 +449,7 @@ private:
         m_styleId.clear();
         m_styleParent.clear();
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             if (is(local, "ID"))
@@ -527,7 +492,7 @@ private:
         if (part == std::end(StyleParts))
             return;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, l] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, l] = m_scope.attribute(a, m_offset);
             for (const StyleAttribute &t : StyleAttributes)
                 if (t.part == *part && (t.excel ? ns == Ns::X : ssAttr(ns)) && l == t.name)
                     m_style.*t.field = qstr(m_value(a));
@@ -538,7 +503,7 @@ private:
     {
         CellStyle::Border border;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, l] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, l] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             for (const BorderAttribute &t : BorderAttributes)
@@ -644,7 +609,7 @@ private:
         m_sheet = Worksheet();
         m_above.clear(); // texts are shared within a sheet only
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (ssAttr(ns) && is(local, "Name"))
                 m_sheet.name = qstr(m_value(a));
         }
@@ -656,7 +621,7 @@ private:
     Ctx beginTable(const std::vector<xml::Attribute> &attrs)
     {
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             if (is(local, "StyleID"))
@@ -677,7 +642,7 @@ private:
         int index = m_columnEnd + 1, span = 0;
         SheetColumn col;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             if (is(local, "Index"))
@@ -737,7 +702,7 @@ private:
         m_row.index = m_rowEnd + 1;
         m_rowSpan = 0;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             if (is(local, "Index"))
@@ -793,7 +758,7 @@ private:
         m_cell = SheetCell();
         int index = m_cellEnd + 1;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns))
                 continue;
             if (is(local, "Index"))
@@ -822,7 +787,7 @@ private:
     {
         m_dataType = CellType::String;
         for (const xml::Attribute &a : attrs) {
-            const auto [ns, local] = m_scope.attribute(a.name, m_offset);
+            const auto [ns, local] = m_scope.attribute(a, m_offset);
             if (!ssAttr(ns) || !is(local, "Type"))
                 continue;
             const std::string_view t = m_value(a);

@@ -218,6 +218,20 @@ inline void Scanner::readName(const char *&p, const char *what) const
     p += 1 + nameLength(p + 1, m_end);
 }
 
+inline bool Scanner::repeats(const char *p, std::string_view name) const
+{
+    return !name.empty() && size_t(m_end - p) > name.size() && sameBytes(p, name.data(), name.size())
+           && !nameChar(static_cast<unsigned char>(p[name.size()]));
+}
+
+namespace {
+size_t colonIn(std::string_view name)
+{
+    const void *c = std::memchr(name.data(), ':', name.size());
+    return c ? size_t(static_cast<const char *>(c) - name.data()) : std::string_view::npos;
+}
+} // namespace
+
 bool Scanner::beforeEndTag() const
 {
     const char *after = m_text.data() + m_text.size();
@@ -253,14 +267,9 @@ Scanner::Token Scanner::next()
             ++q;
             const char *nameAt = q;
             // Nearly always the name of the element open: compared, not scanned.
-            const std::string_view open = m_open.empty() ? std::string_view() : m_open.back().name;
-            size_t same = 0;
-            if (size_t(m_end - q) > open.size())
-                while (same < open.size() && q[same] == open[same])
-                    ++same;
-            const bool matched = !open.empty() && same == open.size() && !nameChar(static_cast<unsigned char>(q[same]));
+            const bool matched = !m_open.empty() && repeats(q, m_open.back().name);
             if (matched)
-                q += same;
+                q += m_open.back().name.size();
             else
                 readName(q, "испорчен закрывающий тег");
             m_name = std::string_view(nameAt, size_t(q - nameAt));
@@ -294,9 +303,22 @@ Scanner::Token Scanner::next()
                 return Token::Doctype;
             fail(rest.substr(0, 2) == "!-" ? "испорчен комментарий" : "непонятный тег", p);
         }
-        const char *nameAt = q;
-        readName(q, "непонятный тег");
-        m_name = std::string_view(nameAt, size_t(q - nameAt));
+        const size_t depth = m_open.size();
+        if (depth >= m_siblings.size())
+            m_siblings.resize(depth + 1);
+        Names &sibling = m_siblings[depth];
+        if (repeats(q, sibling.name)) {
+            m_name = std::string_view(q, sibling.name.size());
+            q += m_name.size();
+        } else {
+            const char *nameAt = q;
+            readName(q, "непонятный тег");
+            m_name = std::string_view(nameAt, size_t(q - nameAt));
+            sibling.name = m_name;
+            sibling.colon = colonIn(m_name);
+            sibling.attributes.clear();
+        }
+        m_nameColon = sibling.colon;
         m_attributes.clear();
         for (;;) {
             const char *before = q;
@@ -319,9 +341,21 @@ Scanner::Token Scanner::next()
             }
             if (q == before || !nameStart(static_cast<unsigned char>(*q)))
                 fail("испорчен атрибут", q);
-            const char *attrAt = q;
-            readName(q, "испорчен атрибут");
-            const std::string_view attrName(attrAt, size_t(q - attrAt));
+            const size_t i = m_attributes.size();
+            std::string_view attrName;
+            size_t colon;
+            if (i < sibling.attributes.size() && repeats(q, sibling.attributes[i].first)) {
+                attrName = std::string_view(q, sibling.attributes[i].first.size());
+                colon = sibling.attributes[i].second;
+                q += attrName.size();
+            } else {
+                const char *attrAt = q;
+                readName(q, "испорчен атрибут");
+                attrName = std::string_view(attrAt, size_t(q - attrAt));
+                colon = colonIn(attrName);
+                sibling.attributes.resize(i);
+                sibling.attributes.emplace_back(attrName, colon);
+            }
             while (q < m_end && space(*q))
                 ++q;
             if (q >= m_end || *q != '=')
@@ -336,7 +370,7 @@ Scanner::Token Scanner::next()
             const char *c = scanTo(q, m_end, quote, {'&', '\r', '\n', '\t'}, &special);
             if (c >= m_end)
                 fail("испорчен атрибут", m_end);
-            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q)), !special});
+            m_attributes.push_back({attrName, std::string_view(q, size_t(c - q)), !special, colon});
             q = c + 1;
         }
     }

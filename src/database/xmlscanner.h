@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,28 @@ struct Attribute {
     std::string_view name;
     std::string_view raw; // between the quotes, references not yet replaced
     bool plain;           // raw needs no decoding
+    size_t colon;         // of the first ':' in name; npos: none
 };
+
+// Whether n bytes at a and b are equal: a word at a time, the last word
+// overlapping, as names and cell values are a few bytes long.
+[[gnu::always_inline]] inline bool sameBytes(const char *a, const char *b, size_t n)
+{
+    const auto word8 = [](const char *p) { unsigned long long w; std::memcpy(&w, p, 8); return w; };
+    const auto word4 = [](const char *p) { unsigned w; std::memcpy(&w, p, 4); return w; };
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            if (word8(a + i) != word8(b + i))
+                return false;
+        return word8(a + n - 8) == word8(b + n - 8);
+    }
+    if (n >= 4)
+        return word4(a) == word4(b) && word4(a + n - 4) == word4(b + n - 4);
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
 
 class Scanner
 {
@@ -39,6 +61,7 @@ public:
 
     size_t offset() const { return m_tokenStart; } // of the token's first byte ('<' of a tag)
     std::string_view name() const { return m_name; } // Start, End: the qualified name
+    size_t nameColon() const { return m_nameColon; } // Start: of the first ':' in name(); npos: none
     bool selfClosing() const { return m_selfClosing; } // Start: <a/>, no End follows
     const std::vector<Attribute> &attributes() const { return m_attributes; } // Start
     std::string_view text() const { return m_text; } // Text, CData: raw
@@ -51,6 +74,8 @@ private:
     [[noreturn]] void fail(const char *message, const char *at) const;
     const char *find(const char *from, std::string_view what, const char *message) const;
     void readName(const char *&p, const char *what) const;
+    // The name at p when it is `name` again (followed by no name character).
+    bool repeats(const char *p, std::string_view name) const;
 
     const char *m_begin, *m_end, *m_p;
     size_t m_tokenStart = 0;
@@ -62,6 +87,15 @@ private:
         size_t offset;
     };
     std::vector<Open> m_open; // the open elements
+    // Siblings repeat their names and their attributes' names: the last start
+    // tag at each depth, compared before anything is scanned.
+    struct Names {
+        std::string_view name;
+        size_t colon = std::string_view::npos;
+        std::vector<std::pair<std::string_view, size_t>> attributes; // name, colon
+    };
+    std::vector<Names> m_siblings;
+    size_t m_nameColon = std::string_view::npos;
 };
 
 inline bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }

@@ -6,6 +6,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 using namespace gravik;
 
@@ -60,6 +61,36 @@ private slots:
         }
         QCOMPARE(differing, 0);
         QCOMPARE(kinds, 3); // start tags, texts and errors were all among them
+    }
+
+    void siblingsNamedAlikeOrNot()
+    {
+        // Each tag read after its siblings gives what it gives read alone,
+        // the names and where their prefixes end.
+        const std::vector<std::string> tags = {"<ab x='1'/>", "<ab x='1'/>", "<abc x='1'/>", "<ab xy='2' x='3'/>",
+                                               "<ab x='1' y='2'/>", "<ab x='1'/>", "<a:b x:y='1'/>", "<a:b x:y='1'/>",
+                                               "<ab x:='1'/>", "<ab x='1'/>", "<abx='1'/>"};
+        auto described = [](xml::Scanner &s) {
+            std::string out;
+            try {
+                if (s.next() != xml::Scanner::Token::Start)
+                    return std::string("other");
+            } catch (const xml::SyntaxError &) {
+                return std::string("error");
+            }
+            out = std::string(s.name()) + "@" + std::to_string(s.nameColon() + 1);
+            for (const auto &a : s.attributes())
+                out += " " + std::string(a.name) + "@" + std::to_string(a.colon + 1);
+            return out;
+        };
+        std::string all;
+        for (const std::string &t : tags)
+            all += t;
+        xml::Scanner together(all);
+        for (const std::string &t : tags) {
+            xml::Scanner alone(t);
+            QCOMPARE(QString::fromStdString(described(together)), QString::fromStdString(described(alone)));
+        }
     }
 
     void endTagsAreMatchedOrRefused()
