@@ -3,6 +3,8 @@
 #include <QtEndian>
 
 #include <libdeflate.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -87,6 +89,22 @@ bool readChunks(const QByteArray &bytes, Header *h, QByteArray *stream)
     return false; // no IEND
 }
 
+// Maps the whole pages of [p, p + n) for writing without writing to them, so
+// another thread may be writing there meanwhile. False where the system
+// cannot (Linux before 5.14).
+bool populate(void *p, size_t n)
+{
+#if defined(MADV_POPULATE_WRITE)
+    const auto page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t from = (uintptr_t(p) + page - 1) & ~(page - 1), to = (uintptr_t(p) + n) & ~(page - 1);
+    return to <= from || madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE) == 0;
+#else
+    Q_UNUSED(p);
+    Q_UNUSED(n);
+    return false;
+#endif
+}
+
 inline int paeth(int a, int b, int c)
 {
     const int p = a + b - c;
@@ -154,6 +172,7 @@ QImage decodeCommon(const QByteArray &bytes)
 {
     Header h;
     QByteArray stream;
+    stream.reserve(bytes.size()); // one allocation, not one a chunk
     if (!readChunks(bytes, &h, &stream))
         return {};
     const size_t rowBytes = size_t(h.width) * h.channels;
@@ -170,28 +189,32 @@ QImage decodeCommon(const QByteArray &bytes)
                                    : QImage::Format_ARGB32);
     if (image.isNull())
         return {};
-    // Fresh memory costs a page fault a page, as long as the inflating itself
-    // for a scan: the picture's pages are taken on the other core meanwhile.
+    // Fresh memory costs a page fault a page, as much as the inflating itself
+    // for a scan: the other core takes the pages meanwhile, the picture's and
+    // the second half of the inflated rows' (those the inflating reaches last).
     uchar *const bits = image.bits();
-    auto touch = [bits, n = size_t(image.sizeInBytes())] {
-        for (size_t at = 0; at < n; at += 4096)
-            bits[at] = 0;
+    const size_t rawBytes = (rowBytes + 1) * h.height;
+    auto take = [bits, n = size_t(image.sizeInBytes()), rest = raw.get() + rawBytes / 2, restBytes = rawBytes - rawBytes / 2] {
+        populate(rest, restBytes);
+        if (!populate(bits, n))
+            for (size_t at = 0; at < n; at += 4096)
+                bits[at] = 0;
     };
-    std::thread toucher;
+    std::thread taker;
     try {
-        toucher = std::thread(touch);
+        taker = std::thread(take);
     } catch (const std::system_error &) {
-        touch(); // no thread to be had: the pages are taken here, first
+        take(); // no thread to be had: the pages are taken here, first
     }
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor *)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     // Exactly the rows the header names, neither short nor long.
     const bool inflated = inflater
                           && libdeflate_zlib_decompress(inflater.get(), stream.constData(), size_t(stream.size()),
-                                                        raw.get(), (rowBytes + 1) * h.height, nullptr)
+                                                        raw.get(), rawBytes, nullptr)
                                  == LIBDEFLATE_SUCCESS;
-    if (toucher.joinable())
-        toucher.join();
+    if (taker.joinable())
+        taker.join();
     if (!inflated)
         return {};
     const bool ok = h.channels == 1   ? unfilterInto<1>(image, raw.get(), rowBytes)
