@@ -42,6 +42,7 @@ bool readChunks(const QByteArray &bytes, Header *h, QByteArray *stream)
     static const char signature[] = "\x89PNG\r\n\x1a\n";
     if (bytes.size() < 8 || std::memcmp(bytes.constData(), signature, 8) != 0)
         return false;
+    stream->reserve(bytes.size()); // one allocation, not one a chunk
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     const quint64 size = quint64(bytes.size());
     quint64 at = 8;
@@ -172,7 +173,6 @@ QImage decodeCommon(const QByteArray &bytes)
 {
     Header h;
     QByteArray stream;
-    stream.reserve(bytes.size()); // one allocation, not one a chunk
     if (!readChunks(bytes, &h, &stream))
         return {};
     const size_t rowBytes = size_t(h.width) * h.channels;
