@@ -182,6 +182,8 @@ const char *Scanner::find(const char *from, std::string_view what, const char *m
     fail(message, m_end);
 }
 
+namespace {
+
 // The length of the run of name characters at p, sixteen bytes at a time where
 // the processor can. Name characters: - . 0-9 : A-Z _ a-z and every byte of a
 // multi-byte letter (0x80 and up).
@@ -211,6 +213,14 @@ size_t nameLength(const char *p, const char *end)
     return size_t(q - p);
 }
 
+size_t colonIn(std::string_view name)
+{
+    const void *c = std::memchr(name.data(), ':', name.size());
+    return c ? size_t(static_cast<const char *>(c) - name.data()) : std::string_view::npos;
+}
+
+} // namespace
+
 inline void Scanner::readName(const char *&p, const char *what) const
 {
     if (p >= m_end || !nameStart(static_cast<unsigned char>(*p)))
@@ -223,14 +233,6 @@ inline bool Scanner::repeats(const char *p, std::string_view name) const
     return !name.empty() && size_t(m_end - p) > name.size() && sameBytes(p, name.data(), name.size())
            && !nameChar(static_cast<unsigned char>(p[name.size()]));
 }
-
-namespace {
-size_t colonIn(std::string_view name)
-{
-    const void *c = std::memchr(name.data(), ':', name.size());
-    return c ? size_t(static_cast<const char *>(c) - name.data()) : std::string_view::npos;
-}
-} // namespace
 
 bool Scanner::beforeEndTag() const
 {
@@ -251,8 +253,7 @@ Scanner::Token Scanner::next()
             return Token::Eof;
         }
         if (*p != '<') {
-            // Texts are short: one look at each byte finds both the end and
-            // whether anything in it needs replacing.
+            // One scan finds both the end and whether anything in it needs replacing.
             bool special = false;
             const char *e = scanTo(p, m_end, '<', {'&', '\r', '&', '\r'}, &special);
             m_textPlain = !special;
