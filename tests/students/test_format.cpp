@@ -172,7 +172,7 @@ void FormatTest::matchesByNamespaceNotPrefix()
     // A prefix nobody declared is an error at its place.
     sml::Error e;
     QVERIFY(!sml::read(book("<Row>\n<Cell zz:Index=\"3\"/></Row>"), &e));
-    QVERIFY2(e.message.contains(QStringLiteral("«zz»")), qPrintable(e.message));
+    QVERIFY2(e.message.contains(QStringLiteral("префикс")), qPrintable(e.message));
     QCOMPARE(e.line, 6);
     QCOMPARE(e.column, 1);
 }
@@ -350,7 +350,7 @@ void FormatTest::refusesBrokenFiles_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("empty") << QByteArray() << 0 << 0 << "нет ни одного элемента";
     QTest::newRow("not xml") << QByteArray("Фамилия;Имя\n") << 0 << 0 << "не XML";
-    QTest::newRow("mismatch") << QByteArray("<Workbook>\n <Worksheet>\n  <Table></Tabel>\n") << 3 << 10 << "закрывающий тег";
+    QTest::newRow("mismatch") << QByteArray("<Workbook>\n <Worksheet>\n  <Table></Tabel>\n") << 3 << 12 << "закрывающий тег";
     QTest::newRow("cut short") << book("<Row><Cell><Data ss:Type=\"String\">x</Data></Cell></Row>").left(200) << 0 << 0
                                << "";
     QTest::newRow("bad attribute") << QByteArray("<Workbook a=1/>") << 1 << 0 << "атрибут";
@@ -362,6 +362,15 @@ void FormatTest::refusesBrokenFiles_data()
     QTest::newRow("column far out") << book("<Row><Cell ss:Index=\"99999\"/></Row>") << 5 << 0 << "ss:Index";
     QTest::newRow("negative merge") << book("<Row><Cell ss:MergeAcross=\"-1\"/></Row>") << 5 << 0 << "MergeAcross";
     QTest::newRow("koi8") << QByteArray("<?xml version=\"1.0\" encoding=\"KOI8-R\"?><Workbook/>") << 0 << 0 << "KOI8-R";
+    // Not XML, though a lenient reader would take it; an entity without a
+    // DTD is unknown, whatever its name.
+    const auto inData = [](const QByteArray &text) { return book("<Row><Cell><Data ss:Type=\"String\">" + text + "</Data></Cell></Row>"); };
+    QTest::newRow("bare ampersand") << inData("Ли & Ко") << 5 << 73 << "&amp;";
+    QTest::newRow("html entity") << inData("Ли&nbsp;Ко") << 5 << 72 << "неизвестная ссылка";
+    QTest::newRow("nul reference") << inData("Ли&#0;") << 5 << 72 << "недопустимый";
+    QTest::newRow("control character") << inData("Ли\x01") << 5 << 72 << "управляющий символ";
+    QTest::newRow("invalid UTF-8") << inData("Л\xD0") << 5 << 71 << "UTF-8";
+    QTest::newRow("repeated attribute") << book("<Row><Cell ss:Index=\"2\" ss:Index=\"3\"/></Row>") << 5 << 60 << "повторён";
 }
 
 void FormatTest::refusesBrokenFiles()
@@ -409,10 +418,6 @@ void FormatTest::neverExpandsEntities()
                                 + secret.toUtf8() + "\">]>\n"
                                 + book("<Row><Cell><Data ss:Type=\"String\">&x;</Data></Cell></Row>").mid(39);
     QVERIFY(!sml::read(external, &e));
-
-    // Without a DTD an unknown reference stays the text it is.
-    const Workbook b = readOk(book("<Row><Cell><Data ss:Type=\"String\">&x;</Data></Cell></Row>"));
-    QVERIFY(!b.active()->text(1, 1).contains(QStringLiteral("TOP-SECRET")));
 }
 
 void FormatTest::denseSmallElements()
