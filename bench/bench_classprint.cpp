@@ -3,7 +3,7 @@
 #include "printing/classrig.h"
 
 #include "core/statefile.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "support/programfolder.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/windows.h"
 
 #include "core/printeroffsets.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
 #include "i18n/interfacelanguage.h"
 #include "printdialog/calibration.h"

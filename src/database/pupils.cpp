@@ -1,6 +1,6 @@
 #include "database/pupils.h"
 
-#include "database/studentdatabase.h"
+#include "database/database.h"
 
 #include <QHash>
 

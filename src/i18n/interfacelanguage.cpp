@@ -1,7 +1,7 @@
 #include "i18n/interfacelanguage.h"
 #include "core/controlnames.h"
 
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "language/languagecode.h"
 #include "language/languagefile.h"
 #include "widgets/notices.h"

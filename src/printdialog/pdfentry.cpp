@@ -2,7 +2,7 @@
 
 #include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "printdialog/printdialog.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "database/pupils.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 
 #include "widgets/imagebutton.h"
 #include "students/studentdatabasewindow.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "database/pupils.h"
 #include "database/workbookmodel.h"
 

@@ -1,6 +1,6 @@
 #include "students/students.h"
 
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "students/studentdatabasewindow.h"
 #include "students/pupilchooser.h"
 #include "widgets/windowregistry.h"

@@ -4,7 +4,7 @@
 #include "core/statefile.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "pdfwords.h"
 
 #include <QtTest>

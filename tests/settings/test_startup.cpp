@@ -1,7 +1,7 @@
 #include "widgets/windowregistry.h"
 #include "support/dialoganswers.h"
 #include "support/mainwindow.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "i18n/interfacelanguage.h"
 #include "database/workbookmodel.h"
 #include "app/windows.h"

@@ -10,7 +10,7 @@
 #include "students/pupilchooser.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
 

@@ -1,6 +1,6 @@
 #include "classrig.h"
 
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -25,7 +25,7 @@ QStringList surnames(const std::vector<pupils::StudentRecord> &records)
 
 } // namespace
 
-class ClassJobTest : public QObject
+class PrintJobTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClassJobTest)
-#include "test_classjob.moc"
+QTEST_MAIN(PrintJobTest)
+#include "test_printjob.moc"
