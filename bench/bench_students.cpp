@@ -139,8 +139,8 @@ void fillPupilList(benchmark::State &state)
     DialogAnswers answers;
     StudentDatabase db;
     TestMainWindow main;
-    CertificateWindow::StartupSteps steps;
-    PupilChooser *chooser = PupilChooser::attach(main, db, steps);
+    ProgramSteps steps;
+    PupilChooser *chooser = PupilChooser::attach(main.document(), main, db, steps);
     db.use();
     for (auto _ : state)
         chooser->fillList();

@@ -449,7 +449,8 @@ bool CertificateWindow::shutDown()
         qCritical("%s", qUtf8Printable(error));
         Dialogs::current().message(this, Dialogs::Icon::Critical, windowTitle(), error);
     }
-    emit shuttingDown();
+    if (m_steps.atExit)
+        m_steps.atExit();
     QCoreApplication::exit(ok ? 0 : 1);
     return ok;
 }
@@ -554,6 +555,11 @@ void CertificateWindow::closePanel()
     // The page shows every value once more.
     for (int n : panelCopyOrder())
         fieldLabel(n)->setText(m_doc.fieldText(n));
+}
+
+void CertificateWindow::setPanelShown(bool shown)
+{
+    m_panel->setVisible(shown);
 }
 
 // ---- selection and positioning ----

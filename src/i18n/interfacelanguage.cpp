@@ -116,16 +116,16 @@ TranslationTable InterfaceLanguage::readStoredTable()
     return t;
 }
 
-InterfaceLanguage *registerLanguage(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db,
-                                    CertificateWindow::StartupSteps &steps)
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, QWidget &main, LanguageCode &mainCode,
+                                    StudentDatabase &db, ProgramSteps &steps)
 {
     auto *language = new InterfaceLanguage(registry, &registry);
-    language->watch(&main, &main.languageCode());
+    language->watch(&main, &mainCode);
     language->attachDatabase(db);
     registry.add<TranslationEditor>(WindowKind::Lang, [language] { return new TranslationEditor(*language); });
-    steps.readLanguage = [&main] {
+    steps.readLanguage = [&mainCode] {
         if (const auto code = InterfaceLanguage::readStoredCode())
-            main.languageCode().setText(*code);
+            mainCode.setText(*code);
     };
     return language;
 }

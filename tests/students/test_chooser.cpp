@@ -70,9 +70,9 @@ struct Rig {
     {
         registerBaza(registry, db);
         registry.setMainWindow(&main);
-        CertificateWindow::StartupSteps steps;
-        PupilChooser::attach(main, db, steps);
-        main.setStartupSteps(steps);
+        ProgramSteps steps;
+        PupilChooser::attach(main.document(), main, db, steps);
+        main.setProgramSteps(steps);
         main.setRegistry(&registry);
     }
     bool start()
