@@ -12,6 +12,7 @@
 #include "students/studentdatabasewindow.h"
 #include "students/classprint.h"
 #include "students/students.h"
+#include "widgets/imagebutton.h"
 #include "widgets/notices.h"
 #include "widgets/windowregistry.h"
 

@@ -56,6 +56,7 @@ public:
     WindowRegistry *registry() const { return m_registry; }
 
     QLineEdit *box(const QString &name) const;
+    QLineEdit *box(Value v) const { return m_boxes[size_t(v)]; }
     FieldLabel *fieldLabel(int number) const { return m_labels.at(number - 1); }
     QComboBox *pupilList() const { return m_pupilList; }
     ImageButton *button(const QString &name) const;
@@ -120,6 +121,7 @@ private:
     QScrollBar *m_xBar = nullptr;
     QScrollBar *m_yBar = nullptr;
     std::array<FieldLabel *, 33> m_labels{};
+    std::array<QLineEdit *, ValueCount> m_boxes{};
     HoverRouter *m_hover = nullptr;
     CertificateHistory *m_history = nullptr;
     BlankControls *m_blank = nullptr;

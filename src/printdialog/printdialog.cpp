@@ -1,6 +1,5 @@
 #include "printdialog/printdialog.h"
 #include "core/builtinstrings.h"
-#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
 #include "language/languagefile.h"
@@ -98,10 +97,9 @@ void PrintDialog::creationStep()
 
 void PrintDialog::fill()
 {
-    auto text = [this](const char *box) { return m_doc.value(QString::fromLatin1(box)); };
-    m_name->setText(text(names::Surname) + QLatin1Char(' ') + text(names::FirstName) + QLatin1Char(' ') +
-                    text(names::Patronymic));
-    m_number->setText(text(names::RegistrationNumber));
+    m_name->setText(m_doc.value(Value::Surname) + QLatin1Char(' ') + m_doc.value(Value::FirstName) +
+                    QLatin1Char(' ') + m_doc.value(Value::Patronymic));
+    m_number->setText(m_doc.value(Value::RegistrationNumber));
 }
 
 ImageButton *PrintDialog::button(const QString &name) const

@@ -65,7 +65,7 @@ void PupilChooser::choose(const QString &entry)
     const auto record = pupils::find(sheet(), entry);
     if (!record)
         return;
-    pupils::applyRecord(*record, [this](const QString &box, const QString &text) { m_doc.setValue(box, text); });
+    pupils::applyRecord(*record, [this](Value v, const QString &text) { m_doc.setValue(v, text); });
 }
 
 void PupilChooser::refresh()

@@ -79,10 +79,10 @@ private slots:
         pupils::StudentRecord r = classPupil(1);
         r[1] = "Две\r\nстроки";
         pupils::applyRecord(c, r);
-        QCOMPARE(c.value("Text2"), QString("Две строки"));
-        QCOMPARE(c.value("Text18"), r[7]);
-        QCOMPARE(c.value("Text12"), r[8]);
-        QCOMPARE(c.value("Text5"), QString("Директорова"));
+        QCOMPARE(c.value(Value::FirstName), QString("Две строки"));
+        QCOMPARE(c.value(Value::ClassTeacherKz), r[7]);
+        QCOMPARE(c.value(Value::RegistrationNumber), r[8]);
+        QCOMPARE(c.value(Value::Director), QString("Директорова"));
         QCOMPARE(pupils::recordOf(c)[8], r[8]);
     }
 
