@@ -36,18 +36,40 @@ std::optional<long long> wholeNumber(std::string_view v)
 
 } // namespace
 
+namespace {
+
+// Whether an expanded name is in the namespace uri: its first bytes are the
+// URI and the separator. strncmp stops at the end of a shorter name.
+template <size_t N>
+bool inNamespace(const char *expanded, const char (&uri)[N])
+{
+    return std::strncmp(expanded, uri, N - 1) == 0 && expanded[N - 1] == NameSeparator;
+}
+
+} // namespace
+
+// Every element and most attributes arrive with the same long URI in front:
+// it is matched against the two known ones without measuring it first, and
+// only the short local name is measured.
 Name::Name(const char *expanded)
 {
-    const std::string_view all(expanded);
-    const size_t cut = all.find(NameSeparator);
-    if (cut == std::string_view::npos) {
-        ns = Ns::None;
-        local = all;
+    if (inNamespace(expanded, SpreadsheetNs)) {
+        ns = Ns::Ss;
+        local = expanded + sizeof SpreadsheetNs;
         return;
     }
-    const std::string_view uri = all.substr(0, cut);
-    ns = uri == SpreadsheetNs ? Ns::Ss : uri == ExcelNs ? Ns::X : Ns::Other;
-    local = all.substr(cut + 1);
+    if (inNamespace(expanded, ExcelNs)) {
+        ns = Ns::X;
+        local = expanded + sizeof ExcelNs;
+        return;
+    }
+    if (const char *cut = std::strchr(expanded, NameSeparator)) {
+        ns = Ns::Other;
+        local = cut + 1;
+        return;
+    }
+    ns = Ns::None;
+    local = expanded;
 }
 
 // Which element opens which handler inside which: anything else is ignored
