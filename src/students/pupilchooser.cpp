@@ -35,7 +35,9 @@ PupilChooser *PupilChooser::attach(CertificateWindow &main, StudentDatabase &db,
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    connect(&main, &CertificateWindow::shuttingDown, chooser, [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); });
+    connect(&main, &CertificateWindow::shuttingDown, chooser, [&db, &main] {
+        StudentDatabaseWindow::offerSaveBeforeExit(db, &main, main.languageCode().shown());
+    });
     return chooser;
 }
 
