@@ -22,7 +22,7 @@ private slots:
             3,
             [](int i) {
                 Certificate c;
-                c.setValue(QStringLiteral("Text1"), QStringLiteral("Ученик%1").arg(i + 1));
+                c.setValue(Value::Surname, QStringLiteral("Ученик%1").arg(i + 1));
                 return c;
             },
             QStringLiteral("Печать"), QStringLiteral("Rus"));
