@@ -6,6 +6,7 @@
 #include "core/programdir.h"
 #include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
+#include "widgets/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
     gravik::commandline::answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
+    gravik::useRussianStandardDialogs(app);
 
     const auto dir = gravik::commandline::programDirArgument();
     if (!dir)

@@ -34,7 +34,7 @@ BlankControls::~BlankControls()
 
 QString BlankControls::caption(BlankCaption which) const
 {
-    return i18n::blankCaption(which, m_language.text());
+    return i18n::blankCaption(which, m_language.shown());
 }
 
 void BlankControls::load()
@@ -116,7 +116,7 @@ QDialog *BlankControls::showOffsetWindow()
         buttons->button(QDialogButtonBox::Close)->setText(caption(BlankCaption::Close));
     };
     captions();
-    connect(&m_language, &LanguageCode::changed, d, captions);
+    connect(&m_language, &LanguageCode::shownChanged, d, captions);
     // Every step is seen at once and kept, so the operator aligns by eye.
     auto apply = [this, x, y] {
         QString error;

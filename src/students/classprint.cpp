@@ -48,11 +48,8 @@ ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &d
     new HoverRouter(&baza, {{"Image7", {{"Image7", Pic::Highlighted}, {"Image8", Pic::Normal}}},
                             {"Image8", {{"Image7", Pic::Normal}, {"Image8", Pic::Highlighted}}},
                             {"Image1", neither}, {"Image2", neither}, {"Baza", neither}});
-    applyLanguage(LanguageCode::Russian);
-    connect(&baza.languageCode(), &LanguageCode::changed, this, [this](const QString &code) {
-        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
-            applyLanguage(code);
-    });
+    applyLanguage(baza.languageCode().shown());
+    connect(&baza.languageCode(), &LanguageCode::shownChanged, this, &ClassPrint::applyLanguage);
 }
 
 ClassPrint::Printer &ClassPrint::printer()
@@ -93,10 +90,10 @@ std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 
 bool ClassPrint::run(bool toPdf)
 {
-    const QString code = m_window.languageCode().text();
+    const QString code = m_window.languageCode().shown();
     const auto records = classPupils();
     if (records.empty()) {
-        inform(&m_window, QStringLiteral("В базе нет учеников: печатать нечего."));
+        inform(&m_window, outputCaption(OutputCaption::NoPupils, code));
         return false;
     }
     // A copy: the main window keeps what the operator typed.
@@ -127,28 +124,27 @@ bool ClassPrint::run(bool toPdf)
     };
     const auto write = pupils::classPages(base, records);
     bool one = false;
-    const QString what = certificatesText(count, &one);
+    const QString russian = certificatesText(count, &one);
+    // Kazakh takes the noun's one form after any number.
+    const QString what = code == LanguageCode::Kazakh ? QStringLiteral("%1 аттестат").arg(count) : russian;
     if (toPdf) {
         QString error;
         bool cancelled = false;
         if (printing::writePages(path, printing::pdfSetup(), count, write, told, &error, &cancelled))
-            inform(&m_window, QStringLiteral("%1 %2 в файл %3.")
-                                         .arg(what, one ? QStringLiteral("сохранён") : QStringLiteral("сохранены"),
-                                              QDir::toNativeSeparators(path)));
+            inform(&m_window, outputCaption(one ? OutputCaption::ClassSavedOne : OutputCaption::ClassSavedMany, code)
+                                  .arg(what, QDir::toNativeSeparators(path)));
         else if (!cancelled)
-            inform(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
+            inform(&m_window, outputCaption(OutputCaption::ClassNotSaved, code).arg(error));
         return !cancelled;
     }
-    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
+    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(russian), told);
     if (out.ok)
-        inform(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
-                                     .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
-                                          out.printer));
+        inform(&m_window,
+               outputCaption(one ? OutputCaption::ClassSentOne : OutputCaption::ClassSentMany, code).arg(what, out.printer));
     else if (!out.cancelled)
         inform(&m_window, out.printer.isEmpty()
-                                     ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)
-                                     : QStringLiteral("Аттестаты не напечатаны на принтере «%1»: %2")
-                                           .arg(out.printer, out.error));
+                              ? outputCaption(OutputCaption::ClassNotPrinted, code).arg(out.error)
+                              : outputCaption(OutputCaption::ClassNotPrintedOn, code).arg(out.printer, out.error));
     return !out.cancelled;
 }
 

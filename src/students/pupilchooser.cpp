@@ -36,7 +36,11 @@ PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, Stud
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    steps.atExit = [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); };
+    steps.atExit = [&db, &main] {
+        // Asked in the language the main window's captions are in.
+        const auto *code = main.findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly);
+        StudentDatabaseWindow::offerSaveBeforeExit(db, &main, code ? code->shown() : LanguageCode::Russian);
+    };
     return chooser;
 }
 

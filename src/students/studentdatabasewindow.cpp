@@ -11,6 +11,7 @@
 #include "students/spreadsheetview.h"
 #include "database/studentdatabase.h"
 #include "database/databasefiles.h"
+#include "language/addedcaptions.h"
 #include "language/languagefile.h"
 #include "database/workbookmodel.h"
 
@@ -51,10 +52,15 @@ HoverTable bazaHoverTable()
 
 } // namespace
 
-bool StudentDatabaseWindow::askSaveChanges(QWidget *parent)
+bool StudentDatabaseWindow::askSaveChanges(QWidget *parent, const QString &code)
 {
-    return Dialogs::current().question(parent, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
-                                       builtinstrings::text(26), QStringLiteral("Не сохранять"));
+    // The title and the first answer are the window's title and its save button's tooltip.
+    const bool kazakh = code == LanguageCode::Kazakh;
+    const i18n::CaptionPair question = {"Сохранить изменения в базе учеников?",
+                                        "Оқушылар базасындағы өзгерістерді сақтау керек пе?"};
+    const i18n::CaptionPair dontSave = {"Не сохранять", "Сақтамау"};
+    return Dialogs::current().question(parent, builtinstrings::text(kazakh ? 77 : 20), i18n::captionIn(question, code),
+                                       builtinstrings::text(kazakh ? 83 : 26), i18n::captionIn(dontSave, code));
 }
 
 StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
@@ -173,9 +179,9 @@ bool StudentDatabaseWindow::hasUnsavedChanges() const
     return m_db.isModified();
 }
 
-void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
+void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent, const QString &code)
 {
-    if (db.isInUse() && db.isModified() && askSaveChanges(parent))
+    if (db.isInUse() && db.isModified() && askSaveChanges(parent, code))
         save(db, parent);
 }
 
@@ -231,7 +237,7 @@ void StudentDatabaseWindow::writeSize()
 void StudentDatabaseWindow::closeEvent(QCloseEvent *e)
 {
     m_grid->commitEdit();
-    if (hasUnsavedChanges() && askSaveChanges(this) && !save()) {
+    if (hasUnsavedChanges() && askSaveChanges(this, m_language.shown()) && !save()) {
         e->ignore(); // the save failed: keep the window and the work in it
         return;
     }

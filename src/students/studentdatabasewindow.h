@@ -53,10 +53,11 @@ public:
     bool importFrom(const QString &path);
 
     bool hasUnsavedChanges() const;
-    // The program is ending: asks once whether to save unsaved changes.
-    static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent);
-    // Whether to save unsaved changes (true: "Сохранить").
-    static bool askSaveChanges(QWidget *parent);
+    // The program is ending: asks once whether to save unsaved changes, in
+    // the interface language code.
+    static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent, const QString &code);
+    // Whether to save unsaved changes (true: save), asked in the language code.
+    static bool askSaveChanges(QWidget *parent, const QString &code);
 
     QSize outerSizeTwips() const;
     void setOuterWidthTwips(int width);

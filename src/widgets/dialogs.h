@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QCoreApplication;
 class QWidget;
 
 namespace gravik {
@@ -31,6 +32,11 @@ struct Dialogs {
     static Dialogs standard();
     static Dialogs &current();
 };
+
+// Qt's own texts of the standard dialogs (their buttons, the file dialog, the
+// print preview) in Russian, whichever interface language is chosen: Qt has
+// no Kazakh ones. False when they are not installed: they stay in English.
+bool useRussianStandardDialogs(QCoreApplication &app);
 
 // A message that something was done, titled with the program's name.
 void inform(QWidget *parent, const QString &text);

@@ -353,7 +353,7 @@ void WindowTest::unsavedWorkIsOfferedOnce()
 
     // Nothing to save: nothing asked.
     QVERIFY(closeWindow(baza(registry)));
-    StudentDatabaseWindow::offerSaveBeforeExit(db, nullptr);
+    StudentDatabaseWindow::offerSaveBeforeExit(db, nullptr, LanguageCode::Russian);
     QCOMPARE(fakes.asked.size(), 0);
 
     // "Не сохранять": the file stays as it was.
@@ -386,10 +386,10 @@ void WindowTest::unsavedWorkIsOfferedOnce()
 
     // The program's end asks once and saves on "Сохранить".
     QDir(dir.file(QStringLiteral("Baza.xml"))).removeRecursively();
-    StudentDatabaseWindow::offerSaveBeforeExit(db, w);
+    StudentDatabaseWindow::offerSaveBeforeExit(db, w, LanguageCode::Russian);
     QCOMPARE(fakes.asked.size(), 4);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 1), QStringLiteral("Ли"));
-    StudentDatabaseWindow::offerSaveBeforeExit(db, w); // saved now: nothing more to ask
+    StudentDatabaseWindow::offerSaveBeforeExit(db, w, LanguageCode::Russian); // saved now: nothing more to ask
     QCOMPARE(fakes.asked.size(), 4);
 }
 
@@ -514,10 +514,10 @@ void WindowTest::standardDialogs()
     const Dialogs d = Dialogs::standard();
     QString seen;
     answerNextBox(QStringLiteral("Не сохранять"), &seen);
-    QVERIFY(!StudentDatabaseWindow::askSaveChanges(nullptr));
+    QVERIFY(!StudentDatabaseWindow::askSaveChanges(nullptr, LanguageCode::Russian));
     QCOMPARE(seen, QStringLiteral("База учеников|Сохранить изменения в базе учеников?|Сохранить,Не сохранять"));
     answerNextBox(QStringLiteral("Сохранить"), &seen);
-    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr, LanguageCode::Russian));
 
     answerNextBox(QStringLiteral("OK"), &seen);
     d.message(nullptr, Dialogs::Icon::Warning, QStringLiteral("Ошибка"), QStringLiteral("Не возможно сохранить. Закройте Excell и повторите попытку"));
@@ -532,7 +532,7 @@ void WindowTest::standardDialogs()
         seen = box->isVisible() ? QStringLiteral("still open") : QStringLiteral("closed");
         box->buttons().first()->click();
     });
-    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr));
+    QVERIFY(StudentDatabaseWindow::askSaveChanges(nullptr, LanguageCode::Russian));
     QCOMPARE(seen, QStringLiteral("still open"));
 }
 

@@ -6,7 +6,37 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 
-// What the operator does with the mouse, for widget tests.
+#include <initializer_list>
+#include <iterator>
+
+// What the operator does with the mouse and the keys, for widget tests.
+
+// Keys as the operator's fingers make them: each modifier key goes down in
+// turn (with those already held), then the key, then the modifiers come up
+// again. Without a key the modifiers are pressed and released alone.
+inline void pressKeys(QWidget *w, std::initializer_list<Qt::Key> modifiers, Qt::Key key = Qt::Key_unknown)
+{
+    const auto flag = [](Qt::Key k) -> Qt::KeyboardModifiers {
+        switch (k) {
+        case Qt::Key_Shift: return Qt::ShiftModifier;
+        case Qt::Key_Control: return Qt::ControlModifier;
+        case Qt::Key_Alt: return Qt::AltModifier;
+        case Qt::Key_Meta: case Qt::Key_Super_L: case Qt::Key_Super_R: return Qt::MetaModifier;
+        default: return Qt::NoModifier;
+        }
+    };
+    Qt::KeyboardModifiers held;
+    for (Qt::Key m : modifiers) {
+        held |= flag(m);
+        QTest::keyPress(w, m, held);
+    }
+    if (key != Qt::Key_unknown)
+        QTest::keyClick(w, key, held);
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
+        QTest::keyRelease(w, *m, held);
+        held &= ~flag(*m);
+    }
+}
 
 // A click into the text part of a box; the widget that has the keyboard afterwards.
 inline QWidget *clickIntoText(QWidget *box)
