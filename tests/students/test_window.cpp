@@ -3,6 +3,7 @@
 #include "core/twips.h"
 #include "widgets/imagebutton.h"
 #include "database/spreadsheetml.h"
+#include "database/studentdatabase.h"
 #include "students/spreadsheetview.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -88,6 +90,7 @@ private slots:
     void hoverPictures();
     void standardDialogs();
     void gridEditsLikeASpreadsheet();
+    void aLongCellIsShownCutAndEditedWhole();
 };
 
 void WindowTest::createdHiddenWithTheFile()
@@ -625,6 +628,54 @@ void WindowTest::gridEditsLikeASpreadsheet()
     QVERIFY(closeWindow(w));
     QCOMPARE(fakes.asked.size(), 1);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 2), QStringLiteral("Арман"));
+}
+
+// A cell of twenty million characters opens and scrolls at once, and looks as
+// its start would; one longer than a line box usually takes is edited whole.
+void WindowTest::aLongCellIsShownCutAndEditedWhole()
+{
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
+    Workbook book = studentdb::builtIn();
+    const QString huge(20'000'000, u'Ж'), longer(40'000, u'д');
+    book.sheets[0].setText(3, 1, huge);
+    book.sheets[0].setText(4, 1, longer);
+    QVERIFY(spreadsheetml::writeFile(dir.file(QStringLiteral("Baza.xml")), book));
+
+    QElapsedTimer clock;
+    clock.start();
+    StudentDatabaseWindow *w = baza(registry);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    SpreadsheetView *view = w->spreadsheet();
+    for (QScrollBar *bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
+        for (int v : {bar->maximum(), 0}) {
+            bar->setValue(v);
+            view->viewport()->repaint();
+        }
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+
+    WorkbookModel *m = w->model();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(m->index(3, 0)).center());
+    QTest::keyClick(view, Qt::Key_F2);
+    auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(line);
+    QCOMPARE(line->text(), longer);
+    QTest::keyClick(line, Qt::Key_End);
+    QTest::keyClicks(line, QStringLiteral("!"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(m->cellText(4, 1), longer + u'!');
+    QVERIFY(w->save());
+    const auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
+    QCOMPARE(saved->active()->text(4, 1), longer + u'!');
+    QCOMPARE(saved->active()->text(3, 1).size(), huge.size());
+
+    const QImage shown = view->viewport()->grab().toImage();
+    QVERIFY(m->setData(m->index(2, 0), huge.first(1000)));
+    view->viewport()->repaint();
+    QCOMPARE(view->viewport()->grab().toImage(), shown);
+    fakes.answer = false;
 }
 
 QTEST_MAIN(WindowTest)
