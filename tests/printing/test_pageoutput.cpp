@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <ctime>
+
 using namespace gravik;
 
 namespace {
@@ -149,10 +151,9 @@ private slots:
             page::drawPage(p, page, 96, 96);
             return image;
         };
-        QElapsedTimer clock;
-        clock.start();
+        const std::clock_t start = std::clock(); // processor time: a busy machine does not count
         const QImage whole = draw(fields);
-        const qint64 ms = clock.elapsed();
+        const double ms = double(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
         QVERIFY2(ms < 2000, qPrintable(QString::number(ms) + " ms"));
         QCOMPARE(whole, draw(cut));
         QVERIFY(whole != draw(numberedPage()));

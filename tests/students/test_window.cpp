@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <ctime>
+
 using namespace gravik;
 
 namespace {
@@ -642,8 +644,7 @@ void WindowTest::aLongCellIsShownCutAndEditedWhole()
     book.sheets[0].setText(4, 1, longer);
     QVERIFY(spreadsheetml::writeFile(dir.file(QStringLiteral("Baza.xml")), book));
 
-    QElapsedTimer clock;
-    clock.start();
+    const std::clock_t start = std::clock(); // processor time: a busy machine does not count
     StudentDatabaseWindow *w = baza(registry);
     w->show();
     w->activateWindow();
@@ -654,7 +655,8 @@ void WindowTest::aLongCellIsShownCutAndEditedWhole()
             bar->setValue(v);
             view->viewport()->repaint();
         }
-    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+    const double ms = double(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
+    QVERIFY2(ms < 3000, qPrintable(QString::number(ms) + " ms"));
 
     WorkbookModel *m = w->model();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(m->index(3, 0)).center());
@@ -664,7 +666,9 @@ void WindowTest::aLongCellIsShownCutAndEditedWhole()
     QCOMPARE(line->text(), longer);
     QTest::keyClick(line, Qt::Key_End);
     QTest::keyClicks(line, QStringLiteral("!"));
+    QCOMPARE(line->text().size(), longer.size() + 1);
     QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(m->cellText(4, 1).size(), longer.size() + 1);
     QCOMPARE(m->cellText(4, 1), longer + u'!');
     QVERIFY(w->save());
     const auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
