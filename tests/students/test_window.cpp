@@ -3,7 +3,7 @@
 #include "core/twips.h"
 #include "widgets/imagebutton.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "students/spreadsheetview.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
