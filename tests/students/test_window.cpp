@@ -666,9 +666,8 @@ void WindowTest::aLongCellIsShownCutAndEditedWhole()
     QCOMPARE(line->text(), longer);
     QTest::keyClick(line, Qt::Key_End);
     QTest::keyClicks(line, QStringLiteral("!"));
-    QCOMPARE(line->text().size(), longer.size() + 1);
     QTest::keyClick(line, Qt::Key_Return);
-    QCOMPARE(m->cellText(4, 1).size(), longer.size() + 1);
+    QTRY_COMPARE(m->cellText(4, 1).size(), longer.size() + 1); // Return commits from the event loop
     QCOMPARE(m->cellText(4, 1), longer + u'!');
     QVERIFY(w->save());
     const auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
