@@ -200,7 +200,10 @@ QVariant WorkbookModel::data(const QModelIndex &index, int role) const
     const int row = index.row() + 1, column = index.column() + 1;
     const Worksheet &s = activeSheet();
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+        const QStringView text = s.textView(row, column);
+        return text.first(std::min(text.size(), ShownCharacters)).toString();
+    }
     case Qt::EditRole:
         return s.text(row, column);
     case Qt::FontRole:

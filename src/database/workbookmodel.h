@@ -31,6 +31,9 @@ public:
     static constexpr int MinColumns = 26;
     static constexpr double FallbackColumnWidth = 48.0; // points
     static constexpr double FallbackRowHeight = 12.75;
+    // The most of a cell's text a view is given to show (the display role):
+    // as much as a spreadsheet cell holds. Edits and saving see it whole.
+    static constexpr qsizetype ShownCharacters = 32767;
 
     // Starts with the database's built-in content.
     explicit WorkbookModel(QObject *parent = nullptr);

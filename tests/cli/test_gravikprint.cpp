@@ -6,6 +6,8 @@
 #include <QDirIterator>
 #include <QProcess>
 
+#include <sys/resource.h>
+
 using namespace gravik;
 
 namespace {
@@ -144,6 +146,23 @@ private slots:
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
         QVERIFY(!QFile::exists(out.filePath("never.pdf")));
+    }
+
+    // A pupil whose surname is twenty million characters: printed in the
+    // memory of a page, not of the text laid out whole.
+    void aHugeCellPrintsInLittleMemory()
+    {
+        ProgramFolder huge;
+        auto one = classOf(1);
+        one[0][0] = QString(20'000'000, u'Ж');
+        huge.write("Baza.xml", databaseOf(one));
+        const QString pdf = out.filePath("huge.pdf");
+        const Run r = gravikPrint({"--dir", huge.path(), "--rows", "3-3", "--pdf", pdf});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        rusage children{};
+        getrusage(RUSAGE_CHILDREN, &children); // the largest child so far, this one among them
+        QVERIFY2(children.ru_maxrss < 400 * 1024, qPrintable(QString::number(children.ru_maxrss / 1024) + " MB"));
+        QVERIFY(PdfText::read(pdf).find(QStringLiteral("Имя1")));
     }
 
     void badFiles()

@@ -3,6 +3,7 @@
 #include "core/twips.h"
 #include "widgets/imagebutton.h"
 #include "database/spreadsheetml.h"
+#include "database/database.h"
 #include "students/spreadsheetview.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
@@ -15,8 +16,11 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
+
+#include <ctime>
 
 using namespace gravik;
 
@@ -88,6 +92,7 @@ private slots:
     void hoverPictures();
     void standardDialogs();
     void gridEditsLikeASpreadsheet();
+    void aLongCellIsShownCutAndEditedWhole();
 };
 
 void WindowTest::createdHiddenWithTheFile()
@@ -625,6 +630,55 @@ void WindowTest::gridEditsLikeASpreadsheet()
     QVERIFY(closeWindow(w));
     QCOMPARE(fakes.asked.size(), 1);
     QCOMPARE(spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")))->active()->text(3, 2), QStringLiteral("Арман"));
+}
+
+// A cell of twenty million characters opens and scrolls at once, and looks as
+// its start would; one longer than a line box usually takes is edited whole.
+void WindowTest::aLongCellIsShownCutAndEditedWhole()
+{
+    BazaRig rig;
+    auto &[dir, fakes, db, registry] = rig;
+    Workbook book = studentdb::builtIn();
+    const QString huge(20'000'000, u'Ж'), longer(40'000, u'д');
+    book.sheets[0].setText(3, 1, huge);
+    book.sheets[0].setText(4, 1, longer);
+    QVERIFY(spreadsheetml::writeFile(dir.file(QStringLiteral("Baza.xml")), book));
+
+    const std::clock_t start = std::clock(); // processor time: a busy machine does not count
+    StudentDatabaseWindow *w = baza(registry);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    SpreadsheetView *view = w->spreadsheet();
+    for (QScrollBar *bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
+        for (int v : {bar->maximum(), 0}) {
+            bar->setValue(v);
+            view->viewport()->repaint();
+        }
+    const double ms = double(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
+    QVERIFY2(ms < 3000, qPrintable(QString::number(ms) + " ms"));
+
+    WorkbookModel *m = w->model();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(m->index(3, 0)).center());
+    QTest::keyClick(view, Qt::Key_F2);
+    auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(line);
+    QCOMPARE(line->text(), longer);
+    QTest::keyClick(line, Qt::Key_End);
+    QTest::keyClicks(line, QStringLiteral("!"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QTRY_COMPARE(m->cellText(4, 1).size(), longer.size() + 1); // Return commits from the event loop
+    QCOMPARE(m->cellText(4, 1), longer + u'!');
+    QVERIFY(w->save());
+    const auto saved = spreadsheetml::readFile(dir.file(QStringLiteral("Baza.xml")));
+    QCOMPARE(saved->active()->text(4, 1), longer + u'!');
+    QCOMPARE(saved->active()->text(3, 1).size(), huge.size());
+
+    const QImage shown = view->viewport()->grab().toImage();
+    QVERIFY(m->setData(m->index(2, 0), huge.first(1000)));
+    view->viewport()->repaint();
+    QCOMPARE(view->viewport()->grab().toImage(), shown);
+    fakes.answer = false;
 }
 
 QTEST_MAIN(WindowTest)
