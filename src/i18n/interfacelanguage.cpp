@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace gravik {
@@ -23,7 +24,7 @@ void InterfaceLanguage::watch(QWidget *window, LanguageCode *code)
 {
     QPointer<QWidget> w(window);
     connect(code, &LanguageCode::changed, this, [this, w](const QString &c) {
-        if (w)
+        if (w && !m_applyingAll)
             applyOwn(w, c);
     });
 }
@@ -79,11 +80,20 @@ void InterfaceLanguage::applyAll(const LanguageCode &source)
     if (settings && source.isRussian())
         selectOption(settings, names::RussianOption);
 
-    applyRows(m_registry.mainWindow(), source.text());
+    // Each window takes the rows and the code, which its captions of its own follow.
+    auto apply = [this, &source](QWidget *w) {
+        applyRows(w, source.text());
+        auto *code = w ? w->findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+        if (code && code != &source) {
+            const QScopedValueRollback rowsApplied(m_applyingAll, true);
+            code->setText(source.text());
+        }
+    };
+    apply(m_registry.mainWindow());
     for (WindowKind kind : {WindowKind::Baza, WindowKind::Help, WindowKind::Lang, WindowKind::Settings,
                             WindowKind::Print})
         if (QWidget *w = m_registry.get(kind))
-            applyRows(w, source.text());
+            apply(w);
 
     if (settings && source.isKazakh())
         selectOption(settings, names::KazakhOption);
