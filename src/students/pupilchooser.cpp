@@ -2,6 +2,7 @@
 #include "core/controlnames.h"
 
 #include "widgets/imagebutton.h"
+#include "widgets/windowregistry.h"
 #include "students/studentdatabasewindow.h"
 #include "database/database.h"
 #include "database/pupils.h"
@@ -41,6 +42,10 @@ PupilChooser *PupilChooser::attach(CertificateWindow &main, StudentDatabase &db,
 
 const Worksheet &PupilChooser::sheet() const
 {
+    // The grid is the database window's: using it creates the window, hidden,
+    // which reads its files.
+    if (WindowRegistry *registry = m_main.registry())
+        registry->get(WindowKind::Baza);
     m_db.use();
     return m_db.model()->activeSheet();
 }
