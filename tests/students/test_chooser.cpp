@@ -126,7 +126,7 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     dir.write(QStringLiteral("Baza.xml"), fixture.readAll());
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
     dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
-    dir.write(QStringLiteral("data/pw.txt"), "12250\r\n");
+    dir.write(QStringLiteral("data/pw.txt"), "9250\r\n");
     DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
@@ -142,7 +142,7 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     QVERIFY(rig.db.isInUse());
     auto *baza = rig.registry.existing<StudentDatabaseWindow>(WindowKind::Baza);
     QVERIFY(baza && !baza->isVisible());
-    QCOMPARE(baza->outerSizeTwips().width(), 12250);
+    QCOMPARE(baza->outerSizeTwips().width(), 9250);
     QVERIFY(rig.main.button(QStringLiteral("Image1"))->isEnabled());
     QVERIFY(fakes.messages.isEmpty());
 
