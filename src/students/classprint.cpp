@@ -1,7 +1,7 @@
 #include "students/classprint.h"
 
 #include "database/workbookmodel.h"
-#include "editor/certificatewindow.h"
+#include "core/certificate.h"
 #include "language/outputcaptions.h"
 #include "students/studentdatabasewindow.h"
 #include "students/spreadsheetview.h"
@@ -33,7 +33,8 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main) : QObject(&baza), m_window(baza), m_main(main)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc)
+    : QObject(&baza), m_window(baza), m_doc(doc)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -63,9 +64,9 @@ ClassPrint::Printer &ClassPrint::printer()
     return p;
 }
 
-ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc)
 {
-    return new ClassPrint(baza, main);
+    return new ClassPrint(baza, doc);
 }
 
 void ClassPrint::applyLanguage(const QString &code)
@@ -105,7 +106,7 @@ bool ClassPrint::run(bool toPdf)
         return false;
     }
     // A copy: the main window keeps what the operator typed.
-    const Certificate base = m_main.document().certificate();
+    const Certificate base = m_doc.certificate();
     const int count = int(records.size());
     PagePreview preview(
         count,

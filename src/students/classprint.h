@@ -1,7 +1,7 @@
 #pragma once
 
 #include "database/pupils.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QObject>
 
@@ -12,8 +12,8 @@ class QProgressDialog;
 
 namespace gravik {
 
+class CertificateDocument;
 class StudentDatabaseWindow;
-class CertificateWindow;
 class ImageButton;
 
 // The database window's class print and class PDF buttons: the current
@@ -29,7 +29,7 @@ public:
                                                     const printing::Progress &progress)>;
     static Printer &printer();
 
-    static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main);
+    static ClassPrint *attach(StudentDatabaseWindow &baza, const CertificateDocument &doc);
 
     // The pupils a class print takes now: the rows of the highlighted cells
     // (*fromSelection true), else the whole list.
@@ -43,13 +43,13 @@ signals:
     void pageMade(int made, QProgressDialog *progress);
 
 private:
-    ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main);
+    ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc);
     void applyLanguage(const QString &code);
     // Preview, then progress; false when the operator stopped before the end.
     bool run(bool toPdf);
 
     StudentDatabaseWindow &m_window;
-    CertificateWindow &m_main;
+    const CertificateDocument &m_doc;
     ImageButton *m_print, *m_pdf;
 };
 
