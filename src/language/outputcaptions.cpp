@@ -2,6 +2,8 @@
 
 #include "language/addedcaptions.h"
 
+#include <iterator>
+
 namespace gravik::i18n {
 
 namespace {
@@ -36,7 +38,9 @@ const CaptionPair kCaptions[] = {
     {"Аттестат не сохранён: %1", "Аттестат сақталмады: %1"},
     {"Пробная страница печатается на простой бумаге. Вложите в принтер чистый лист, а не бланк аттестата.",
      "Сынақ беті қарапайым қағазға басылады. Принтерге аттестат бланкін емес, таза парақ салыңыз."},
+    {"В выделенных строках нет учеников: печатать нечего.", "Белгіленген жолдарда оқушылар жоқ: басып шығаратын ештеңе жоқ."},
 };
+static_assert(std::size(kCaptions) == std::size_t(OutputCaption::NoPupilsSelected) + 1, "one pair per caption");
 } // namespace
 
 QString outputCaption(OutputCaption which, const QString &code)

@@ -34,6 +34,7 @@ enum class OutputCaption {
     PdfSaved,      // the print dialog's PDF's end messages
     PdfNotSaved,
     PlainPaper,    // the question before the test page
+    NoPupilsSelected, // a class print of a selection without pupils
 };
 
 // The caption for a language code; the Russian one for "Rus" and anything

@@ -72,13 +72,16 @@ void ClassPrint::applyLanguage(const QString &code)
     m_pdf->setToolTip(outputCaption(OutputCaption::ClassPdfTip, code));
 }
 
-std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
+std::vector<pupils::StudentRecord> ClassPrint::classPupils(bool *fromSelection) const
 {
     const Worksheet &sheet = m_window.model()->activeSheet();
-    std::set<int> rows; // whole rows the operator selected, by their headers
+    std::set<int> rows; // every row the operator highlighted a cell of
     if (const QItemSelectionModel *s = m_window.spreadsheet()->selectionModel())
-        for (const QModelIndex &i : s->selectedRows())
-            rows.insert(i.row() + 1);
+        for (const QItemSelectionRange &range : s->selection())
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows.insert(row + 1);
+    if (fromSelection)
+        *fromSelection = !rows.empty();
     if (rows.empty())
         return pupils::listedPupils(sheet);
     std::vector<pupils::StudentRecord> out;
@@ -91,9 +94,11 @@ std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 bool ClassPrint::run(bool toPdf)
 {
     const QString code = m_window.languageCode().shown();
-    const auto records = classPupils();
+    m_window.spreadsheet()->commitEdit(); // what is being typed is part of the class
+    bool selected = false;
+    const auto records = classPupils(&selected);
     if (records.empty()) {
-        inform(&m_window, outputCaption(OutputCaption::NoPupils, code));
+        inform(&m_window, outputCaption(selected ? OutputCaption::NoPupilsSelected : OutputCaption::NoPupils, code));
         return false;
     }
     // A copy: the main window keeps what the operator typed.

@@ -31,8 +31,9 @@ public:
 
     static ClassPrint *attach(StudentDatabaseWindow &baza, const CertificateDocument &doc);
 
-    // The pupils a class print takes now.
-    std::vector<pupils::StudentRecord> classPupils() const;
+    // The pupils a class print takes now: the rows of the highlighted cells
+    // (*fromSelection true), else the whole list.
+    std::vector<pupils::StudentRecord> classPupils(bool *fromSelection = nullptr) const;
 
     void printClass();
     void saveClass();

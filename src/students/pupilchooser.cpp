@@ -3,6 +3,7 @@
 
 #include "core/certificate.h"
 #include "widgets/imagebutton.h"
+#include "widgets/windowregistry.h"
 #include "students/studentdatabasewindow.h"
 #include "database/studentdatabase.h"
 #include "database/pupils.h"
@@ -14,9 +15,9 @@
 
 namespace gravik {
 
-PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db)
+PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db, WindowRegistry *registry)
     : QObject(&main), m_doc(doc), m_list(*main.findChild<QComboBox *>(QString::fromLatin1(names::PupilList))),
-      m_db(db), m_entries(new QStringListModel(this))
+      m_db(db), m_registry(registry), m_entries(new QStringListModel(this))
 {
     // A plain list model: ten thousand entries go in at once, not item by item.
     m_list.setModel(m_entries);
@@ -30,9 +31,10 @@ PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatab
     }
 }
 
-PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps)
+PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps,
+                                   WindowRegistry *registry)
 {
-    auto *chooser = new PupilChooser(doc, main, db);
+    auto *chooser = new PupilChooser(doc, main, db, registry);
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
@@ -46,6 +48,8 @@ PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, Stud
 
 const Worksheet &PupilChooser::sheet() const
 {
+    if (m_registry)
+        m_registry->get(WindowKind::Baza);
     m_db.use();
     return m_db.model()->activeSheet();
 }

@@ -92,6 +92,15 @@ QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     return editor;
 }
 
+bool CellDelegate::eventFilter(QObject *editor, QEvent *event)
+{
+    // The grid takes it as from itself: the edit is kept, the focus moves on.
+    if (event->type() == QEvent::KeyPress && SpreadsheetView::leavesGrid(static_cast<QKeyEvent *>(event)))
+        if (auto *view = qobject_cast<SpreadsheetView *>(parent()))
+            return QCoreApplication::sendEvent(view, event);
+    return QStyledItemDelegate::eventFilter(editor, event);
+}
+
 void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
@@ -246,9 +255,32 @@ void SpreadsheetView::moveDown()
         selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
 }
 
+bool SpreadsheetView::leavesGrid(const QKeyEvent *e, bool *forward)
+{
+    if (!(e->modifiers() & Qt::ControlModifier) || (e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab))
+        return false;
+    if (forward) // Shift+Tab may come as Backtab, with or without Shift
+        *forward = e->key() == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier);
+    return true;
+}
+
 void SpreadsheetView::keyPressEvent(QKeyEvent *e)
 {
+    if (bool forward = true; leavesGrid(e, &forward)) {
+        commitEdit();
+        QWidget::focusNextPrevChild(forward); // the window's chain, not the cells
+        return;
+    }
     if (state() != EditingState) {
+        const QKeyCombination keys = e->keyCombination();
+        if (keys == QKeyCombination(Qt::ControlModifier, Qt::Key_Z)) {
+            m_model->history().undo();
+            return;
+        }
+        if (keys == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
+            m_model->history().redo();
+            return;
+        }
         const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
         if (e->key() == Qt::Key_Delete && plain) {
             clearSelectedCells();

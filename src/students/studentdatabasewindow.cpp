@@ -112,10 +112,13 @@ void StudentDatabaseWindow::creationStep()
     const QRect room = screen ? screen->availableGeometry() : QRect();
     auto stored = [](const char *file) { return textfile::readFirstLine(programdir::file(QString::fromLatin1(file))); };
     // Half a pixel less than the room: the size is rounded to whole pixels on the way.
-    setOuterWidthTwips(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
-                                                  int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
-    setOuterHeightTwips(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
-                                                   int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    m_storedSize.setWidth(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
+                                                     int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
+    m_storedSize.setHeight(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
+                                                      int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    setOuterWidthTwips(m_storedSize.width());
+    setOuterHeightTwips(m_storedSize.height());
+    m_storedPixels = size();
     if (screen)
         move(room.center() - rect().center());
 }
@@ -224,7 +227,11 @@ void StudentDatabaseWindow::showEvent(QShowEvent *e)
 
 void StudentDatabaseWindow::writeSize()
 {
-    const QSize outer = outerSizeTwips();
+    // A side the operator left alone keeps its stored number: whole pixels
+    // would not give it back.
+    const QSize measured = outerSizeTwips();
+    const QSize outer(width() == m_storedPixels.width() ? m_storedSize.width() : measured.width(),
+                      height() == m_storedPixels.height() ? m_storedSize.height() : measured.height());
     QDir().mkpath(programdir::file(QStringLiteral("data")));
     const std::pair<const char *, int> files[] = {{"data/pw.txt", outer.width()}, {"data/ph.txt", outer.height()}};
     for (const auto &[file, value] : files) {

@@ -79,6 +79,8 @@ private:
     ImageButton *m_import = nullptr;
     HoverRouter *m_hover = nullptr;
     QString m_lastImport; // the file named by the last import dialog
+    QSize m_storedSize;   // outer, in twips, as read at creation
+    QSize m_storedPixels; // the size that gave
 };
 
 } // namespace gravik

@@ -67,3 +67,31 @@ inline QPoint scrollBarPart(QScrollBar *bar, QStyle::SubControl part)
     opt.pageStep = bar->pageStep();
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center();
 }
+
+// A key as the keyboard sends it: each modifier pressed, the key pressed and
+// released, the modifiers released, every event to whatever has the keyboard
+// at that moment (the key may move the focus). Shift+Tab comes as Key_Backtab.
+inline void pressKeys(Qt::Key key, Qt::KeyboardModifiers mods = {}, const QString &text = {})
+{
+    const std::pair<Qt::Key, Qt::KeyboardModifier> modifiers[] = {
+        {Qt::Key_Shift, Qt::ShiftModifier}, {Qt::Key_Control, Qt::ControlModifier}, {Qt::Key_Alt, Qt::AltModifier}};
+    auto send = [](bool press, Qt::Key k, Qt::KeyboardModifiers held, const QString &t) {
+        if (QWidget *w = QApplication::focusWidget())
+            QTest::simulateEvent(w, press, k, held, t, false);
+        else
+            QFAIL("no widget has the keyboard");
+    };
+    Qt::KeyboardModifiers held;
+    for (const auto &[k, m] : modifiers)
+        if (mods & m) {
+            send(true, k, held, {});
+            held |= m;
+        }
+    send(true, key, mods, text);
+    send(false, key, mods, text);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        if (mods & it->second) {
+            send(false, it->first, held, {});
+            held &= ~it->second;
+        }
+}
