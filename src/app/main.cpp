@@ -6,6 +6,7 @@
 #include "core/programdir.h"
 #include "database/database.h"
 #include "editor/certificatewindow.h"
+#include "register/blankregister.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -88,8 +89,9 @@ int main(int argc, char *argv[])
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase database;
+    gravik::blanks::Register blankRegister;
     gravik::CertificateWindow main(certificate);
-    gravik::registerWindows(registry, main, database);
+    gravik::registerWindows(registry, main, database, blankRegister);
 
     QString error;
     if (!main.startUp(&error))

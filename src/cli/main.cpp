@@ -1,6 +1,7 @@
 // gravik-print: the certificate, a pupil or a class to a PDF or a printer,
 // without a window. Reads 1.txt, Baza.xml and data/printers.txt (the printers'
-// own offsets) of the program directory and writes nothing there.
+// own offsets) of the program directory; what goes to a printer is recorded
+// in the register of blanks (data/register.sqlite), the only file it writes.
 #include "core/printeroffsets.h"
 #include "core/programdir.h"
 #include "core/statefile.h"
@@ -9,9 +10,12 @@
 #include "database/spreadsheetml.h"
 #include "database/studentdatabase.h"
 #include "printing/classjob.h"
+#include "register/issuing.h"
+#include "register/registercsv.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -44,6 +48,12 @@ QString parseError(const QCommandLineParser &parser, const QStringList &args)
     return QStringLiteral("неверные параметры: %1").arg(parser.errorText());
 }
 
+QString noBlank()
+{
+    return QStringLiteral("не задан следующий бланк: укажите его серию и номер, например --blank \"ЖОБ 0012345\", "
+                          "или задайте его в окне журнала бланков (для файла PDF бланк не нужен)");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -73,7 +83,15 @@ int main(int argc, char *argv[])
                                      QStringLiteral("Отправить одно задание на эту очередь CUPS (по умолчанию — "
                                                     "на принтер по умолчанию)."),
                                      QStringLiteral("QUEUE"));
-    parser.addOptions({dir, pupil, all, rows, pdf, printer});
+    const QCommandLineOption blank(QStringLiteral("blank"),
+                                   QStringLiteral("Серия и номер бланка, на который ляжет первая страница, например "
+                                                  "«ЖОБ 0012345»; запоминается как следующий бланк (по умолчанию — "
+                                                  "следующий бланк журнала)."),
+                                   QStringLiteral("SERIES NUMBER"));
+    const QCommandLineOption registerCsv(QStringLiteral("register-csv"),
+                                         QStringLiteral("Записать журнал бланков в файл CSV и выйти."),
+                                         QStringLiteral("FILE"));
+    parser.addOptions({dir, pupil, all, rows, pdf, printer, blank, registerCsv});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -90,6 +108,13 @@ int main(int argc, char *argv[])
         return fail(BadArguments, QStringLiteral("можно указать только одно из --pupil, --all, --rows"));
     if (parser.isSet(pdf) && parser.isSet(printer))
         return fail(BadArguments, QStringLiteral("можно указать только одно из --pdf, --printer"));
+    if (parser.isSet(pdf) && parser.isSet(blank))
+        return fail(BadArguments, QStringLiteral("--blank не нужен с --pdf: файл PDF бланков не тратит"));
+    std::optional<blanks::BlankNumber> firstBlank;
+    if (parser.isSet(blank) && !(firstBlank = blanks::BlankNumber::parse(parser.value(blank))))
+        return fail(BadArguments, QStringLiteral("--blank «%1»: нужны серия (буквы) и номер (цифры) бланка, "
+                                                 "например --blank \"ЖОБ 0012345\"")
+                                      .arg(parser.value(blank)));
     int first = 0, last = 0;
     if (parser.isSet(rows)) {
         static const QRegularExpression range(QStringLiteral("^(\\d{1,7})-(\\d{1,7})$"));
@@ -107,6 +132,23 @@ int main(int argc, char *argv[])
     programdir::setPath(programdir::choose(QCoreApplication::applicationDirPath(), parser.value(dir),
                                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                             .dir);
+
+    blanks::Register reg;
+    QObject::connect(&reg, &blanks::Register::movedAside, [](const QString &path, const QString &kept) {
+        std::fprintf(stderr, "gravik-print: журнал бланков %s не читается; он сохранён как %s, начат новый\n",
+                     qUtf8Printable(QDir::toNativeSeparators(path)), qUtf8Printable(QDir::toNativeSeparators(kept)));
+    });
+    if (parser.isSet(registerCsv)) {
+        const QString path = QDir(parser.value(registerCsv)).absolutePath();
+        QString error;
+        if (!reg.use(&error))
+            return fail(BadFiles, error);
+        const auto entries = reg.entries();
+        if (!blanks::writeCsv(path, entries, &error))
+            return fail(NotPrinted, error);
+        std::printf("Записей: %d, файл %s\n", int(entries.size()), qUtf8Printable(QDir::toNativeSeparators(path)));
+        return Done;
+    }
 
     StateFile::Error stateError;
     const auto state = StateFile::load(programdir::file(QStringLiteral("1.txt")), &stateError);
@@ -159,11 +201,29 @@ int main(int argc, char *argv[])
     printeroffsets::setReporter([](const QString &message) {
         std::fprintf(stderr, "gravik-print: %s\n", qUtf8Printable(message));
     });
-    const printing::Outcome out = printing::printPages(parser.value(printer), count, write, title);
+    // Every page on a printer takes a numbered blank: which one must be known first.
+    // Without a blank, a register that is not there yet is not made only to say so.
+    QString error;
+    if (!firstBlank && !QFileInfo::exists(reg.path()))
+        return fail(BadArguments, noBlank());
+    if (!reg.use(&error))
+        return fail(BadFiles, error);
+    if (!firstBlank && !reg.nextBlank())
+        return fail(BadArguments, noBlank());
+    const blanks::Issue issue = blanks::printOnBlanks(reg, blanks::classPages(base, pages), firstBlank, [&] {
+        return printing::printPages(parser.value(printer), count, write, title);
+    });
+    const printing::Outcome &out = issue.out;
     if (!out.ok)
         return fail(NotPrinted, out.printer.isEmpty()
                                     ? QStringLiteral("страницы не напечатаны: %1").arg(out.error)
                                     : QStringLiteral("страницы не напечатаны на принтере «%1»: %2").arg(out.printer, out.error));
-    std::printf("Страниц: %d, принтер %s, задание %d\n", count, qUtf8Printable(out.printer), out.job);
+    if (!issue.notRecorded.isEmpty())
+        return fail(NotPrinted, QStringLiteral("задание %1 отправлено на принтер «%2», но не записано в журнал "
+                                               "бланков: %3")
+                                    .arg(out.job)
+                                    .arg(out.printer, issue.notRecorded));
+    std::printf("Страниц: %d, принтер %s, задание %d, %s %s\n", count, qUtf8Printable(out.printer), out.job,
+                issue.blanks.size() == 1 ? "бланк" : "бланки", qUtf8Printable(blanks::blanksText(issue.blanks)));
     return Done;
 }

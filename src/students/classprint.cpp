@@ -3,11 +3,13 @@
 #include "database/workbookmodel.h"
 #include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
+#include "register/issuing.h"
 #include "students/studentdatabasewindow.h"
 #include "students/spreadsheetview.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/dialogs.h"
+#include "widgets/notices.h"
 #include "widgets/pagepreview.h"
 
 #include <QDir>
@@ -33,7 +35,8 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main) : QObject(&baza), m_window(baza), m_main(main)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg)
+    : QObject(&baza), m_window(baza), m_main(main), m_register(reg)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -63,9 +66,9 @@ ClassPrint::Printer &ClassPrint::printer()
     return p;
 }
 
-ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg)
 {
-    return new ClassPrint(baza, main);
+    return new ClassPrint(baza, main, reg);
 }
 
 void ClassPrint::applyLanguage(const QString &code)
@@ -138,11 +141,20 @@ bool ClassPrint::run(bool toPdf)
             inform(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
         return !cancelled;
     }
-    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
-    if (out.ok)
-        inform(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
+    const blanks::Issue issue = blanks::printOnBlanks(m_register, blanks::classPages(base, records), std::nullopt, [&] {
+        return printer()(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
+    });
+    const printing::Outcome &out = issue.out;
+    if (!issue.notRecorded.isEmpty())
+        notices::warning(&m_window, QStringLiteral("Задание %1 отправлено на принтер «%2», но не записано в журнал "
+                                                   "бланков: %3")
+                                        .arg(out.job)
+                                        .arg(out.printer, issue.notRecorded));
+    else if (out.ok)
+        inform(&m_window, QStringLiteral("%1 %2 на принтер «%3», %4 %5.")
                                      .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
-                                          out.printer));
+                                          out.printer, one ? QStringLiteral("бланк") : QStringLiteral("бланки"),
+                                          blanks::blanksText(issue.blanks)));
     else if (!out.cancelled)
         inform(&m_window, out.printer.isEmpty()
                                      ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)

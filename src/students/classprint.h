@@ -15,6 +15,9 @@ namespace gravik {
 class StudentDatabaseWindow;
 class CertificateWindow;
 class ImageButton;
+namespace blanks {
+class Register;
+}
 
 // The database window's class print and class PDF buttons: the current
 // certificate once for each pupil (the selected grid rows, or every pupil
@@ -29,7 +32,8 @@ public:
                                                     const printing::Progress &progress)>;
     static Printer &printer();
 
-    static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main);
+    // Pages to a printer go onto the register's next blanks.
+    static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg);
 
     // The pupils a class print takes now.
     std::vector<pupils::StudentRecord> classPupils() const;
@@ -42,13 +46,14 @@ signals:
     void pageMade(int made, QProgressDialog *progress);
 
 private:
-    ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main);
+    ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg);
     void applyLanguage(const QString &code);
     // Preview, then progress; false when the operator stopped before the end.
     bool run(bool toPdf);
 
     StudentDatabaseWindow &m_window;
     CertificateWindow &m_main;
+    blanks::Register &m_register;
     ImageButton *m_print, *m_pdf;
 };
 

@@ -4,6 +4,7 @@
 #include "widgets/pagepreview.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -38,6 +39,12 @@ Dialogs Dialogs::standard()
     };
     d.saveFile = [](QWidget *parent, const QString &caption, const QString &directory, const QString &filter) {
         return QFileDialog::getSaveFileName(shownOrNull(parent), caption, directory, filter);
+    };
+    d.text = [](QWidget *parent, const QString &title, const QString &label,
+                const QString &text) -> std::optional<QString> {
+        bool ok = false;
+        const QString got = QInputDialog::getText(shownOrNull(parent), title, label, QLineEdit::Normal, text, &ok);
+        return ok ? std::optional<QString>(got) : std::nullopt;
     };
     d.preview = [](PagePreview &preview) { return preview.exec() == QDialog::Accepted; };
     return d;
