@@ -17,6 +17,8 @@
 #include "widgets/notices.h"
 #include "widgets/windowregistry.h"
 
+#include <QFrame>
+
 namespace gravik {
 
 namespace {

@@ -1,5 +1,7 @@
 #include "register/blankregister.h"
 
+#include "core/certificatefields.h"
+#include "core/controlnames.h"
 #include "core/programdir.h"
 
 #include <QDir>
@@ -169,15 +171,20 @@ std::optional<State> stateOf(const QString &code)
 
 PrintedPage printedPage(const std::vector<page::FieldContent> &fields)
 {
+    // By the box each field prints, as the page has them (not the boxes as typed now).
+    const std::pair<const char *, QString PrintedPage::*> lines[] = {
+        {names::Surname, &PrintedPage::surname},
+        {names::FirstName, &PrintedPage::name},
+        {names::Patronymic, &PrintedPage::patronymic},
+        {names::RegistrationNumber, &PrintedPage::registration}};
     PrintedPage p;
     for (const page::FieldContent &f : fields) {
-        switch (f.number) {
-        case 1: p.surname = f.text; break;
-        case 2: p.name = f.text; break;
-        case 3: p.patronymic = f.text; break;
-        case 12: p.registration = f.text; break;
-        default: break;
-        }
+        const CertificateField &field = certificateField(f.number);
+        if (field.source != CertificateField::Source::InputBox)
+            continue;
+        for (const auto &[box, member] : lines)
+            if (qstrcmp(field.inputBox, box) == 0)
+                p.*member = f.text;
     }
     return p;
 }

@@ -24,7 +24,9 @@ enum class State { Issued, Spoiled, WrittenOff };
 QString stateCode(State s);
 std::optional<State> stateOf(const QString &code);
 
-// The values a printed page carries into the register: lines 1, 2, 3 and 12.
+// The values a printed page carries into the register: those of the boxes
+// Text1, Text2, Text3 (the left half's name) and Text12 (the registration
+// number), lines 1, 2, 3 and 12 of 1.txt, as printed.
 struct PrintedPage {
     QString surname, name, patronymic, registration;
 };

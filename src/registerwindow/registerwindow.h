@@ -2,6 +2,7 @@
 
 #include "language/languagecode.h"
 #include "register/blankregister.h"
+#include "register/registerbook.h"
 #include "register/registermodel.h"
 
 #include <QWidget>
