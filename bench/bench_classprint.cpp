@@ -3,7 +3,7 @@
 #include "printing/classrig.h"
 
 #include "core/statefile.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "support/programfolder.h"
 
 #include <QFile>
@@ -22,12 +22,17 @@ Certificate base()
 {
     StateFile::Error error;
     Certificate c = Certificate::fromState(*StateFile::load(QStringLiteral(GRAVIK_DEFAULTS_DIR "/1.txt"), &error));
-    const std::pair<const char *, const char *> values[] = {
-        {"Text4", "2024"}, {"Text5", "Петрова А.С."}, {"Text6", "Сидорова Б.К."},
-        {"Text8", "средней общеобразовательной школы № 17"}, {"Text9", "имени Абая Кунанбаева"},
-        {"Text10", "города Алматы"}, {"Text16", "орта мектебі"}, {"Text17", "Абай атындагы"}};
-    for (const auto &[box, text] : values)
-        c.setValue(QString::fromLatin1(box), QString::fromUtf8(text));
+    const std::pair<Value, const char *> values[] = {
+        {Value::Year, "2024"},
+        {Value::Director, "Петрова А.С."},
+        {Value::DeputyDirector, "Сидорова Б.К."},
+        {Value::IssueDate1, "средней общеобразовательной школы № 17"},
+        {Value::IssueDate2, "имени Абая Кунанбаева"},
+        {Value::IssueDate3, "города Алматы"},
+        {Value::DirectorKz, "орта мектебі"},
+        {Value::DeputyDirectorKz, "Абай атындагы"}};
+    for (const auto &[v, text] : values)
+        c.setValue(v, QString::fromUtf8(text));
     return c;
 }
 

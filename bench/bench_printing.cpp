@@ -27,7 +27,7 @@ std::vector<page::FieldContent> certificatePage()
     font.setBold(true);
     std::vector<page::FieldContent> out;
     for (const CertificateField &f : certificateFields())
-        out.push_back({f.number, texts.at(f.number - 1), double(f.defaultX), double(f.defaultY), font, Qt::black});
+        out.push_back({f.number, texts.at(f.number - 1), double(f.x), double(f.y), font, Qt::black});
     return out;
 }
 

@@ -14,13 +14,13 @@
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
 #include "students/spreadsheetview.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "database/workbookmodel.h"
 #include "support/craftedbook.h"
 #include "support/dialoganswers.h"
 #include "support/programfolder.h"
 #include "support/startprogram.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "support/mainwindow.h"
 
 #include <QApplication>
@@ -139,8 +139,8 @@ void fillPupilList(benchmark::State &state)
     DialogAnswers answers;
     StudentDatabase db;
     TestMainWindow main;
-    CertificateWindow::StartupSteps steps;
-    PupilChooser *chooser = PupilChooser::attach(main, db, steps);
+    ProgramSteps steps;
+    PupilChooser *chooser = PupilChooser::attach(main.document(), main, db, steps);
     db.use();
     for (auto _ : state)
         chooser->fillList();

@@ -4,7 +4,7 @@
 #include "app/windows.h"
 #include "core/cp1251.h"
 #include "core/programdir.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
 #include "register/blankregister.h"
 

@@ -1,7 +1,8 @@
 #include "app/windows.h"
 
+#include "core/controlnames.h"
 #include "core/printeroffsets.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
 #include "i18n/interfacelanguage.h"
 #include "printdialog/blanklabel.h"
@@ -14,6 +15,7 @@
 #include "students/studentdatabasewindow.h"
 #include "students/classprint.h"
 #include "students/students.h"
+#include "widgets/imagebutton.h"
 #include "widgets/notices.h"
 #include "widgets/windowregistry.h"
 
@@ -47,11 +49,12 @@ void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentD
     registry.setMainWindow(&main);
     // A bad line of data/printers.txt, told once, whichever window printed.
     printeroffsets::setReporter([](const QString &message) { notices::warning(nullptr, message); });
-    CertificateWindow::StartupSteps steps;
-    registerLanguage(registry, main, db, steps);
+    CertificateDocument &doc = main.document();
+    ProgramSteps steps;
+    registerLanguage(registry, main, main.languageCode(), db, steps);
     registerSettings(registry);
-    registerPrintDialog(registry, main, printerOnBlanks(reg));
-    registerStudents(registry, main, db, steps);
+    registerPrintDialog(registry, doc, main, *main.button(QString::fromLatin1(names::PrintButton)), printerOnBlanks(reg));
+    registerStudents(registry, doc, main, db, steps);
     registerRegisterWindow(registry, reg);
     QObject::connect(&reg, &blanks::Register::movedAside, &main, [](const QString &path, const QString &kept) {
         notices::warning(nullptr, movedAsideMessage(path, kept));
@@ -59,18 +62,18 @@ void registerWindows(WindowRegistry &registry, CertificateWindow &main, StudentD
     // Beside the pupil list's update button, and beside the class buttons.
     attachRegisterButton(main, *main.panel(), registry, QStringLiteral("Image25"), 8640, 2520, main.languageCode());
     // Class print and PDF: controls of their own on the database window and the print dialog.
-    QObject::connect(&registry, &WindowRegistry::registered, &main, [&main, &registry, &reg](WindowKind kind, QWidget *w) {
+    QObject::connect(&registry, &WindowRegistry::registered, &main, [&doc, &registry, &reg](WindowKind kind, QWidget *w) {
         if (auto *baza = kind == WindowKind::Baza ? qobject_cast<StudentDatabaseWindow *>(w) : nullptr) {
-            ClassPrint::attach(*baza, main, reg);
+            ClassPrint::attach(*baza, doc, reg);
             attachRegisterButton(*baza, *baza, registry, QStringLiteral("Image9"), 2640, 120, baza->languageCode());
         }
         if (auto *print = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr) {
-            attachPdfEntry(*print, main);
-            attachCalibration(*print, main);
+            attachPdfEntry(*print);
+            attachCalibration(*print);
             attachBlankLabel(*print, reg, registry);
         }
     });
-    main.setStartupSteps(steps);
+    main.setProgramSteps(steps);
     main.setRegistry(&registry);
 }
 

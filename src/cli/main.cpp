@@ -8,8 +8,8 @@
 #include "core/version.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
-#include "printing/classjob.h"
+#include "database/database.h"
+#include "printing/printjob.h"
 #include "register/issuing.h"
 #include "register/registercsv.h"
 

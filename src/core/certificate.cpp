@@ -6,11 +6,6 @@ namespace gravik {
 
 namespace {
 
-int valueIndex(const QString &box)
-{
-    return int(stateFileBoxes().indexOf(box));
-}
-
 // The fields whose text follows field n's: n itself and its mirrors.
 template <class F> void forFieldAndMirrors(int n, F &&f)
 {
@@ -24,18 +19,12 @@ template <class F> void forFieldAndMirrors(int n, F &&f)
 
 Certificate::Certificate() = default;
 
-QString Certificate::value(const QString &box) const
+bool Certificate::setValue(Value v, const QString &text)
 {
-    const int i = valueIndex(box);
-    return i < 0 ? QString() : m_values[i];
-}
-
-bool Certificate::setValue(const QString &box, const QString &text)
-{
-    const int i = valueIndex(box);
-    if (i < 0 || m_values[i] == text)
+    QString &stored = m_values[size_t(v)];
+    if (stored == text)
         return false;
-    m_values[i] = text;
+    stored = text;
     return true;
 }
 
@@ -44,7 +33,7 @@ QString Certificate::fieldText(int number) const
     const CertificateField &f = certificateField(number);
     switch (f.source) {
     case CertificateField::Source::InputBox:
-        return value(QLatin1String(f.inputBox));
+        return value(f.value);
     case CertificateField::Source::Mirror:
         return fieldText(f.mirrorOf);
     case CertificateField::Source::Letter:
@@ -114,15 +103,14 @@ Certificate Certificate::fromState(const StateFile &state)
 
 CertificateDocument::CertificateDocument(QObject *parent) : QObject(parent) {}
 
-void CertificateDocument::setValue(const QString &box, const QString &text)
+void CertificateDocument::setValue(Value v, const QString &text)
 {
-    if (!m_cert.setValue(box, text))
+    if (!m_cert.setValue(v, text))
         return;
     // The page first: a view of the value may answer with a change of its own
     // (a box folding what it cannot hold), which then comes last.
-    if (const int n = fieldOfInputBox(box))
-        forFieldAndMirrors(n, [&](int f) { emit fieldTextChanged(f, text); });
-    emit valueChanged(box, text);
+    forFieldAndMirrors(fieldOf(v), [&](int f) { emit fieldTextChanged(f, text); });
+    emit valueChanged(v, text);
 }
 
 void CertificateDocument::setCoordinate(int entry, const QString &text)
@@ -200,9 +188,9 @@ void CertificateDocument::replace(const Certificate &c)
 {
     const Certificate before = m_cert;
     m_cert = c;
-    for (const QString &box : stateFileBoxes())
-        if (before.value(box) != c.value(box))
-            emit valueChanged(box, c.value(box));
+    for (int i = 0; i < ValueCount; ++i)
+        if (const Value v = Value(i); before.value(v) != c.value(v))
+            emit valueChanged(v, c.value(v));
     for (int n = 1; n <= FieldCount; ++n) {
         if (before.fieldText(n) != c.fieldText(n))
             emit fieldTextChanged(n, c.fieldText(n));

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/certificatefields.h"
 #include "core/coordinatetable.h"
 #include "core/statefile.h"
 
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <QUndoStack>
 
 #include <array>
 #include <optional>
@@ -18,8 +20,6 @@ namespace gravik {
 class Certificate
 {
 public:
-    static constexpr int ValueCount = 29;
-
     // The font as its three boxes show it (and 1.txt stores it), apart from
     // what is applied to the fields: typing into a box changes only the text.
     struct FontTexts {
@@ -28,10 +28,9 @@ public:
 
     Certificate();
 
-    // Values by input box name ("Text1" ... "Text31"); an unknown name reads
-    // empty and writes nothing.
-    QString value(const QString &box) const;
-    bool setValue(const QString &box, const QString &text);
+    QString value(Value v) const { return m_values[size_t(v)]; }
+    // False when the value was already so.
+    bool setValue(Value v, const QString &text);
 
     const CoordinateTable &coordinates() const { return m_table; }
     CoordinateTable &coordinates() { return m_table; }
@@ -55,12 +54,13 @@ public:
     static Certificate fromState(const StateFile &state);
 
 private:
-    std::array<QString, ValueCount> m_values; // in state-file order
+    std::array<QString, ValueCount> m_values;
     CoordinateTable m_table;
 };
 
 // The certificate no window owns; the main window and its preview view it.
-// Every change says what changed, so views update only that.
+// Every change says what changed, so views update only that. The operator's
+// moves and font choices are steps of its undo stack.
 class CertificateDocument : public QObject
 {
     Q_OBJECT
@@ -68,14 +68,14 @@ public:
     explicit CertificateDocument(QObject *parent = nullptr);
 
     const Certificate &certificate() const { return m_cert; }
-    QString value(const QString &box) const { return m_cert.value(box); }
+    QString value(Value v) const { return m_cert.value(v); }
     const CoordinateTable &coordinates() const { return m_cert.coordinates(); }
     QString fieldText(int number) const { return m_cert.fieldText(number); }
     QFont font() const { return m_cert.font; }
     const Certificate::FontTexts &fontTexts() const { return m_cert.fontTexts; }
     bool letters() const { return m_cert.letters; }
 
-    void setValue(const QString &box, const QString &text);
+    void setValue(Value v, const QString &text);
     void setCoordinate(int entry, const QString &text);
     void setCoordinates(const CoordinateTable &table);
     void setFontNameText(const QString &text);
@@ -93,8 +93,10 @@ public:
     bool load(const QString &path, StateFile::Error *error);
     bool save(const QString &path, QString *error) const;
 
+    QUndoStack &undoStack() { return m_undoStack; }
+
 signals:
-    void valueChanged(const QString &box, const QString &text);
+    void valueChanged(gravik::Value v, const QString &text);
     void fieldTextChanged(int number, const QString &text);
     void fieldMoved(int number);
     void fontChanged(const QFont &font);
@@ -104,6 +106,7 @@ private:
     void setFont(const QFont &f);
 
     Certificate m_cert;
+    QUndoStack m_undoStack;
 };
 
 } // namespace gravik

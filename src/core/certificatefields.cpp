@@ -5,41 +5,42 @@ namespace gravik {
 namespace {
 using S = CertificateField::Source;
 using B = CertificateField::Box;
+using V = Value;
 
 constexpr std::array<CertificateField, FieldCount> kFields{{
-    {1, S::InputBox, "Text1", 0, 3600, 2040, B::Centred, 3000, 255},
-    {2, S::InputBox, "Text2", 0, 3960, 960, B::Centred, 4080, 255},
-    {3, S::InputBox, "Text3", 0, 4200, 960, B::Centred, 3480, 255},
-    {4, S::InputBox, "Text4", 0, 4440, 1080, B::Fitted, 0, 255},
-    {5, S::InputBox, "Text11", 0, 4440, 2280, B::Centred, 2760, 255},
-    {6, S::InputBox, "Text21", 0, 4680, 840, B::Centred, 4080, 315},
-    {7, S::InputBox, "Text24", 0, 4920, 840, B::Centred, 4080, 255},
-    {8, S::InputBox, "Text25", 0, 5160, 840, B::Centred, 3600, 255},
-    {9, S::InputBox, "Text5", 0, 5880, 2040, B::Fitted, 0, 255},
-    {10, S::InputBox, "Text6", 0, 6240, 2040, B::Fitted, 0, 255},
-    {11, S::InputBox, "Text7", 0, 6600, 2040, B::Fitted, 0, 255},
-    {12, S::InputBox, "Text8", 0, 7320, 960, B::Centred, 570, 255},
-    {13, S::InputBox, "Text9", 0, 7320, 2160, B::Centred, 450, 255},
-    {14, S::InputBox, "Text10", 0, 7320, 2760, B::Centred, 1290, 255},
-    {15, S::InputBox, "Text30", 0, 7680, 1800, B::Centred, 2850, 255},
-    {16, S::InputBox, "Text12", 0, 7920, 2040, B::Fitted, 0, 255},
-    {17, S::InputBox, "Text13", 0, 3720, 9120, B::Centred, 2010, 255},
-    {18, S::InputBox, "Text14", 0, 3960, 6960, B::Centred, 4170, 255},
-    {19, S::InputBox, "Text15", 0, 4200, 6960, B::Centred, 2970, 255},
-    {20, S::Letter, "", 0, 4200, 10920, B::Fitted, 0, 255},
-    {21, S::Mirror, "", 4, 4440, 7080, B::Fitted, 0, 255},
-    {22, S::Letter, "", 0, 4440, 8880, B::Fitted, 0, 255},
-    {23, S::InputBox, "Text26", 0, 4440, 9240, B::Centred, 1770, 255},
-    {24, S::InputBox, "Text27", 0, 4680, 6960, B::Centred, 4170, 255},
-    {25, S::InputBox, "Text28", 0, 4920, 6960, B::Centred, 4170, 255},
-    {26, S::InputBox, "Text29", 0, 5160, 6960, B::Centred, 4170, 255},
-    {27, S::InputBox, "Text16", 0, 5880, 7920, B::Fitted, 0, 255},
-    {28, S::InputBox, "Text17", 0, 6240, 8160, B::Fitted, 0, 255},
-    {29, S::InputBox, "Text18", 0, 6600, 8160, B::Fitted, 0, 255},
-    {30, S::InputBox, "Text19", 0, 7320, 8040, B::Fitted, 0, 255},
-    {31, S::InputBox, "Text20", 0, 7320, 8520, B::Centred, 1890, 255},
-    {32, S::InputBox, "Text31", 0, 7560, 8760, B::Centred, 2250, 255},
-    {33, S::Mirror, "", 16, 7800, 9360, B::Fitted, 0, 255},
+    {.number = 1, .source = S::InputBox, .value = V::Surname, .x = 2040, .y = 3600, .box = B::Centred, .width = 3000},
+    {.number = 2, .source = S::InputBox, .value = V::FirstName, .x = 960, .y = 3960, .box = B::Centred, .width = 4080},
+    {.number = 3, .source = S::InputBox, .value = V::Patronymic, .x = 960, .y = 4200, .box = B::Centred, .width = 3480},
+    {.number = 4, .source = S::InputBox, .value = V::Year, .x = 1080, .y = 4440, .box = B::Fitted},
+    {.number = 5, .source = S::InputBox, .value = V::School1, .x = 2280, .y = 4440, .box = B::Centred, .width = 2760},
+    {.number = 6, .source = S::InputBox, .value = V::School2, .x = 840, .y = 4680, .box = B::Centred, .width = 4080, .height = 315},
+    {.number = 7, .source = S::InputBox, .value = V::School3, .x = 840, .y = 4920, .box = B::Centred, .width = 4080},
+    {.number = 8, .source = S::InputBox, .value = V::School4, .x = 840, .y = 5160, .box = B::Centred, .width = 3600},
+    {.number = 9, .source = S::InputBox, .value = V::Director, .x = 2040, .y = 5880, .box = B::Fitted},
+    {.number = 10, .source = S::InputBox, .value = V::DeputyDirector, .x = 2040, .y = 6240, .box = B::Fitted},
+    {.number = 11, .source = S::InputBox, .value = V::ClassTeacher, .x = 2040, .y = 6600, .box = B::Fitted},
+    {.number = 12, .source = S::InputBox, .value = V::IssueDate1, .x = 960, .y = 7320, .box = B::Centred, .width = 570},
+    {.number = 13, .source = S::InputBox, .value = V::IssueDate2, .x = 2160, .y = 7320, .box = B::Centred, .width = 450},
+    {.number = 14, .source = S::InputBox, .value = V::IssueDate3, .x = 2760, .y = 7320, .box = B::Centred, .width = 1290},
+    {.number = 15, .source = S::InputBox, .value = V::Settlement, .x = 1800, .y = 7680, .box = B::Centred, .width = 2850},
+    {.number = 16, .source = S::InputBox, .value = V::RegistrationNumber, .x = 2040, .y = 7920, .box = B::Fitted},
+    {.number = 17, .source = S::InputBox, .value = V::SurnameKz, .x = 9120, .y = 3720, .box = B::Centred, .width = 2010},
+    {.number = 18, .source = S::InputBox, .value = V::FirstNameKz, .x = 6960, .y = 3960, .box = B::Centred, .width = 4170},
+    {.number = 19, .source = S::InputBox, .value = V::PatronymicKz, .x = 6960, .y = 4200, .box = B::Centred, .width = 2970},
+    {.number = 20, .source = S::Letter, .x = 10920, .y = 4200, .box = B::Fitted},
+    {.number = 21, .source = S::Mirror, .mirrorOf = 4, .x = 7080, .y = 4440, .box = B::Fitted},
+    {.number = 22, .source = S::Letter, .x = 8880, .y = 4440, .box = B::Fitted},
+    {.number = 23, .source = S::InputBox, .value = V::School1Kz, .x = 9240, .y = 4440, .box = B::Centred, .width = 1770},
+    {.number = 24, .source = S::InputBox, .value = V::School2Kz, .x = 6960, .y = 4680, .box = B::Centred, .width = 4170},
+    {.number = 25, .source = S::InputBox, .value = V::School3Kz, .x = 6960, .y = 4920, .box = B::Centred, .width = 4170},
+    {.number = 26, .source = S::InputBox, .value = V::School4Kz, .x = 6960, .y = 5160, .box = B::Centred, .width = 4170},
+    {.number = 27, .source = S::InputBox, .value = V::DirectorKz, .x = 7920, .y = 5880, .box = B::Fitted},
+    {.number = 28, .source = S::InputBox, .value = V::DeputyDirectorKz, .x = 8160, .y = 6240, .box = B::Fitted},
+    {.number = 29, .source = S::InputBox, .value = V::ClassTeacherKz, .x = 8160, .y = 6600, .box = B::Fitted},
+    {.number = 30, .source = S::InputBox, .value = V::IssueDate1Kz, .x = 8040, .y = 7320, .box = B::Fitted},
+    {.number = 31, .source = S::InputBox, .value = V::IssueDate2Kz, .x = 8520, .y = 7320, .box = B::Centred, .width = 1890},
+    {.number = 32, .source = S::InputBox, .value = V::SettlementKz, .x = 8760, .y = 7560, .box = B::Centred, .width = 2250},
+    {.number = 33, .source = S::Mirror, .mirrorOf = 16, .x = 9360, .y = 7800, .box = B::Fitted},
 }};
 } // namespace
 
@@ -47,22 +48,12 @@ const std::array<CertificateField, FieldCount> &certificateFields() { return kFi
 
 const CertificateField &certificateField(int number) { return kFields.at(number - 1); }
 
-int fieldOfInputBox(const QString &boxName)
+int fieldOf(Value v)
 {
     for (const auto &f : kFields)
-        if (f.source == S::InputBox && boxName == QLatin1String(f.inputBox))
+        if (f.source == S::InputBox && f.value == v)
             return f.number;
     return 0;
-}
-
-const QStringList &stateFileBoxes()
-{
-    static const QStringList boxes = {
-        "Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",  "Text7",  "Text8",
-        "Text9",  "Text10", "Text30", "Text12", "Text13", "Text14", "Text15", "Text16",
-        "Text17", "Text18", "Text19", "Text20", "Text31", "Text11", "Text21", "Text24",
-        "Text25", "Text26", "Text27", "Text28", "Text29"};
-    return boxes;
 }
 
 const std::array<int, 29> &panelCopyOrder()

@@ -68,12 +68,18 @@ CertificateHistory::CertificateHistory(CertificateDocument &doc, QObject *parent
 {
 }
 
+CertificateHistory::~CertificateHistory()
+{
+    // The font steps keep the settled font here.
+    m_doc.undoStack().clear();
+}
+
 void CertificateHistory::moveField(int entry, const QString &text, bool dragging)
 {
     const QString before = m_doc.coordinates().entry(entry);
     if (before == text)
         return; // the scroll bars echo a position back; that is no move
-    m_stack.push(new MoveCommand(m_doc, entry, before, text, dragging ? m_gesture + 1 : 0));
+    m_doc.undoStack().push(new MoveCommand(m_doc, entry, before, text, dragging ? m_gesture + 1 : 0));
 }
 
 void CertificateHistory::applyFontName() { applyFont(&CertificateDocument::applyFontName); }
@@ -87,12 +93,12 @@ void CertificateHistory::applyFont(void (CertificateDocument::*apply)())
     const FontState after = current();
     if (after.font == before.font)
         return; // a choice that changes nothing is no step
-    m_stack.push(new FontCommand(m_doc, before, after, m_settled));
+    m_doc.undoStack().push(new FontCommand(m_doc, before, after, m_settled));
 }
 
 void CertificateHistory::clear()
 {
-    m_stack.clear();
+    m_doc.undoStack().clear();
     m_settled = current();
 }
 

@@ -3,20 +3,19 @@
 #include "core/certificate.h"
 
 #include <QObject>
-#include <QUndoStack>
 
 namespace gravik {
 
 // The operator's moves of fields and font choices on a document, each one a
-// step Ctrl+Z takes back. Every change still goes through the document, so
-// the coordinate table and 1.txt see a move as they always did.
+// step of the document's undo stack that Ctrl+Z takes back. Every change still
+// goes through the document, so the coordinate table and 1.txt see a move as
+// they always did. Its steps go with it.
 class CertificateHistory : public QObject
 {
     Q_OBJECT
 public:
     explicit CertificateHistory(CertificateDocument &doc, QObject *parent = nullptr);
-
-    QUndoStack &stack() { return m_stack; }
+    ~CertificateHistory() override;
 
     // Sets a coordinate entry. dragging: a thumb is being dragged; the values
     // of one drag of one entry make one step.
@@ -47,7 +46,6 @@ private:
     FontState current() const;
 
     CertificateDocument &m_doc;
-    QUndoStack m_stack;
     int m_gesture = 0;
     FontState m_settled; // the font as last applied, with the texts it came from
 };

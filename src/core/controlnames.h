@@ -9,17 +9,6 @@ inline constexpr char PrintButton[] = "Image5";   // opens the print dialog
 inline constexpr char UpdateButton[] = "Image1";  // rebuilds the pupil list
 inline constexpr char PupilList[] = "Combo12";
 
-// The input boxes whose values leave their window.
-inline constexpr char Surname[] = "Text1";
-inline constexpr char FirstName[] = "Text2";
-inline constexpr char Patronymic[] = "Text3";
-inline constexpr char SurnameKz[] = "Text13";
-inline constexpr char FirstNameKz[] = "Text14";
-inline constexpr char PatronymicKz[] = "Text15";
-inline constexpr char ClassTeacher[] = "Text7";
-inline constexpr char ClassTeacherKz[] = "Text18";
-inline constexpr char RegistrationNumber[] = "Text12";
-
 // Windows and their controls the language reaches from outside.
 inline constexpr char DatabaseWindow[] = "Baza";
 inline constexpr char RussianOption[] = "Option1";

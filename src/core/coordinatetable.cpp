@@ -14,8 +14,8 @@ QStringList CoordinateTable::defaults()
     QStringList d;
     d.reserve(EntryCount);
     for (const auto &f : certificateFields()) {
-        d.append(QString::number(f.defaultY));
-        d.append(QString::number(f.defaultX));
+        d.append(QString::number(f.y));
+        d.append(QString::number(f.x));
     }
     return d;
 }

@@ -52,11 +52,4 @@ QRectF deviceBox(QPainter &p, const FieldContent &c, double dpiX, double dpiY)
                   twips::toDevice(t.width(), dpiX), twips::toDevice(t.height(), dpiY));
 }
 
-void drawPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY)
-{
-    for (const FieldContent &c : fields)
-        drawFieldText(p, deviceBox(p, c, dpiX, dpiY), certificateField(c.number), c.text, c.font,
-                      c.color);
-}
-
 } // namespace gravik::page

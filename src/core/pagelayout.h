@@ -42,8 +42,4 @@ void drawFieldText(QPainter &p, const QRectF &deviceBox, const CertificateField 
 // The box of a field in device pixels of a device with the given resolution.
 QRectF deviceBox(QPainter &p, const FieldContent &c, double dpiX, double dpiY);
 
-// Draws every field; the painter's origin is the page's origin (twip 0, 0) and
-// its units are device pixels at dpiX x dpiY.
-void drawPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY);
-
 } // namespace gravik::page

@@ -37,6 +37,13 @@ std::vector<FieldContent> contents(const Certificate &c, const QColor &color)
     return out;
 }
 
+void drawPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY)
+{
+    for (const FieldContent &c : fields)
+        drawFieldText(p, deviceBox(p, c, dpiX, dpiY), certificateField(c.number), c.text, c.font,
+                      c.color);
+}
+
 void render(QPainter &p, const Certificate &c, double dpiX, double dpiY)
 {
     drawPage(p, contents(c), dpiX, dpiY);

@@ -27,6 +27,10 @@ QColor normalColor();
 // The 33 fields of a certificate, each in the page font and the given colour.
 std::vector<FieldContent> contents(const Certificate &c, const QColor &color = normalColor());
 
+// Draws every field; the painter's origin is the page's origin (twip 0, 0) and
+// its units are device pixels at dpiX x dpiY.
+void drawPage(QPainter &p, const std::vector<FieldContent> &fields, double dpiX, double dpiY);
+
 // Draws the certificate; the painter's origin is twip (0, 0) of the page and
 // its units device pixels at dpiX x dpiY.
 void render(QPainter &p, const Certificate &c, double dpiX, double dpiY);

@@ -7,7 +7,7 @@
 
 namespace gravik {
 
-// 1.txt: 98 values, one a line. Lines 1..29 the input boxes (stateFileBoxes()),
+// 1.txt: 98 values, one a line. Lines 1..29 the values (Value, in its order),
 // 30..32 font name, style and size, 33..98 the coordinate entries 1..66.
 class StateFile
 {

@@ -1,6 +1,6 @@
 #include "database/pupils.h"
 
-#include "database/studentdatabase.h"
+#include "database/database.h"
 
 #include <QHash>
 
@@ -59,22 +59,22 @@ std::optional<StudentRecord> find(const Worksheet &sheet, const QString &entry)
     return found;
 }
 
-void applyRecord(const StudentRecord &record, const std::function<void(const QString &, const QString &)> &set)
+void applyRecord(const StudentRecord &record, const std::function<void(Value, const QString &)> &set)
 {
     for (size_t i = 0; i < record.size(); ++i)
-        set(CopyBoxes[i], singleLine(record[i]));
+        set(CopyValues[i], singleLine(record[i]));
 }
 
 void applyRecord(Certificate &c, const StudentRecord &record)
 {
-    applyRecord(record, [&c](const QString &box, const QString &text) { c.setValue(box, text); });
+    applyRecord(record, [&c](Value v, const QString &text) { c.setValue(v, text); });
 }
 
 StudentRecord recordOf(const Certificate &c)
 {
     StudentRecord rec;
     for (size_t i = 0; i < rec.size(); ++i)
-        rec[i] = c.value(CopyBoxes[i]);
+        rec[i] = c.value(CopyValues[i]);
     return rec;
 }
 

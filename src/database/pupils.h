@@ -3,7 +3,6 @@
 #include "core/certificate.h"
 #include "core/pagerenderer.h"
 #include "core/textfile.h"
-#include "core/controlnames.h"
 #include "database/workbook.h"
 
 #include <QString>
@@ -20,13 +19,10 @@ namespace gravik::pupils {
 // The nine values of one pupil, columns A to I of a data row.
 using StudentRecord = std::array<QString, 9>;
 
-// The main-window boxes that receive columns A to I.
-inline const std::array<QString, 9> CopyBoxes = {
-    QString::fromLatin1(names::Surname),      QString::fromLatin1(names::FirstName),
-    QString::fromLatin1(names::Patronymic),   QString::fromLatin1(names::SurnameKz),
-    QString::fromLatin1(names::FirstNameKz),  QString::fromLatin1(names::PatronymicKz),
-    QString::fromLatin1(names::ClassTeacher), QString::fromLatin1(names::ClassTeacherKz),
-    QString::fromLatin1(names::RegistrationNumber)};
+// The values that receive columns A to I.
+inline constexpr std::array<Value, 9> CopyValues = {
+    Value::Surname,      Value::FirstName,    Value::Patronymic,     Value::SurnameKz,          Value::FirstNameKz,
+    Value::PatronymicKz, Value::ClassTeacher, Value::ClassTeacherKz, Value::RegistrationNumber};
 
 using textfile::singleLine;
 
@@ -41,10 +37,10 @@ QStringList listEntries(const Worksheet &sheet);
 // one whose column A is empty; the last row whose entry matches wins.
 std::optional<StudentRecord> find(const Worksheet &sheet, const QString &entry);
 
-// Choosing a pupil: each value on one line into its box, columns A to I in order.
-void applyRecord(const StudentRecord &record, const std::function<void(const QString &box, const QString &text)> &set);
+// Choosing a pupil: each value on one line into its place, columns A to I in order.
+void applyRecord(const StudentRecord &record, const std::function<void(Value v, const QString &text)> &set);
 void applyRecord(Certificate &c, const StudentRecord &record);
-// The nine values a certificate holds in those boxes.
+// The nine values a certificate holds in those places.
 StudentRecord recordOf(const Certificate &c);
 
 // One page per pupil: the base certificate with the pupil's nine values

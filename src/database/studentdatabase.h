@@ -1,37 +1,56 @@
 #pragma once
 
-#include "database/workbook.h"
+#include "database/spreadsheetml.h"
 
+#include <QObject>
 #include <QString>
-#include <QStringList>
 
-#include <array>
+namespace gravik {
 
-// The student database's layout: one worksheet "Sheet1", two header rows,
-// pupils from row 3 in columns A to I.
-namespace gravik::studentdb {
+class WorkbookModel;
 
-inline const QString HeaderSheet = QStringLiteral("Sheet1");
-constexpr int FirstPupilRow = 3;
-constexpr int ColumnCount = 9;
-// Rows of bordered empty cells the built-in grid offers for typing pupils in.
-constexpr int LastBorderedRow = 1642;
+// The student database: Baza.xml of the program directory in a workbook
+// model. No window owns it: the database window views and edits it, the pupil
+// chooser reads it, the interface language writes its header cells.
+//
+// Like the grid it stands for, it is read on its first use and again on the
+// first use after the database window was closed; in between it keeps what the
+// operator typed.
+class StudentDatabase : public QObject
+{
+    Q_OBJECT
+public:
+    explicit StudentDatabase(QObject *parent = nullptr);
+    ~StudentDatabase() override;
 
-// The twelve header cells the interface language rewrites.
-inline const QStringList HeaderRefs = {QStringLiteral("A1"), QStringLiteral("D1"), QStringLiteral("G1"),
-                                       QStringLiteral("A2"), QStringLiteral("B2"), QStringLiteral("C2"),
-                                       QStringLiteral("D2"), QStringLiteral("E2"), QStringLiteral("F2"),
-                                       QStringLiteral("G2"), QStringLiteral("H2"), QStringLiteral("I2")};
-// Their Russian texts, in the same order.
-QStringList russianHeaders();
+    WorkbookModel *model() const { return m_model; }
+    QString path() const;
 
-// Widths of columns A to I, in points.
-constexpr std::array<double, ColumnCount> ColumnWidths = {75.75, 84.0, 87.75, 82.5, 78.0,
-                                                          94.5,  168.0, 168.75, 105.75};
-constexpr double DefaultRowHeight = 12.75;
+    // Reads Baza.xml unless it has been read since the last close(). A file
+    // that cannot be read leaves the built-in content (see loadFailed).
+    void use();
+    bool isInUse() const { return m_inUse; }
+    // The database window is gone: the next use reads the file again.
+    void close() { m_inUse = false; }
 
-// What the grid shows before a file is loaded: the Russian headers, the
-// styles, the bordered empty rows, no pupils.
-Workbook builtIn();
+    // Save and Import; on failure *error says why, naming the file. A Baza.xml
+    // that failed to load is kept beside before a save replaces it.
+    bool save(QString *error);
+    bool importFrom(const QString &path, spreadsheetml::Error *error);
+    bool isModified() const;
 
-} // namespace gravik::studentdb
+    // A header cell of the worksheet "Sheet1" by its A1 reference; false when
+    // the workbook has no such sheet. Not an edit of the operator's.
+    bool writeHeaderCell(const QString &a1Ref, const QString &text);
+
+signals:
+    // After every read of Baza.xml; message says why it failed.
+    void loaded(bool ok, const QString &message);
+
+private:
+    WorkbookModel *m_model;
+    bool m_inUse = false;
+    bool m_keepOnSave = false; // Baza.xml is there but could not be read
+};
+
+} // namespace gravik

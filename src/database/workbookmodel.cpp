@@ -1,6 +1,6 @@
 #include "database/workbookmodel.h"
 
-#include "database/studentdatabase.h"
+#include "database/database.h"
 
 namespace gravik {
 

@@ -86,40 +86,41 @@ struct InputRow {
     int line; // of the built-in strings
     int cl, ct, cw, ch;
     const char *box;
+    Value value;
     int bl, bt, bw;
 };
 
 // The input rows of the panel; a row without caption carries only its box.
 const InputRow kRows[] = {
-    {"Label34", 6, 120, 3240, 255, 255, "Text1", 480, 3240, 5175},
-    {"Label55", 7, 120, 3600, 255, 255, "Text2", 480, 3600, 5175},
-    {"Label56", 8, 120, 3960, 255, 255, "Text3", 480, 3960, 5175},
-    {"Label37", 9, 2040, 4320, 2535, 255, "Text4", 4680, 4320, 975},
-    {"Label38", 10, 120, 4680, 1815, 255, "Text11", 2040, 4680, 3615},
-    {nullptr, 0, 0, 0, 0, 0, "Text21", 120, 5040, 5535},
-    {nullptr, 0, 0, 0, 0, 0, "Text24", 120, 5400, 5535},
-    {nullptr, 0, 0, 0, 0, 0, "Text25", 120, 5760, 5535},
-    {"Label42", 11, 120, 6240, 2535, 255, "Text5", 2760, 6240, 2895},
-    {"Label43", 12, 120, 6600, 2535, 255, "Text6", 2760, 6600, 2895},
-    {"Label44", 13, 120, 6960, 2535, 255, "Text7", 2760, 6960, 2895},
-    {"Label45", 14, 120, 7320, 1215, 255, "Text8", 1440, 7320, 975},
-    {nullptr, 0, 0, 0, 0, 0, "Text9", 2520, 7320, 615},
-    {nullptr, 0, 0, 0, 0, 0, "Text10", 3240, 7320, 2415},
-    {"Label46", 15, 120, 7680, 1695, 255, "Text30", 2520, 7680, 3135},
-    {"Label47", 16, 120, 8160, 4215, 255, "Text12", 4440, 8160, 1215},
-    {"Label35", 6, 6120, 3240, 255, 255, "Text13", 6480, 3240, 5175},
-    {"Label57", 7, 6120, 3600, 255, 255, "Text14", 6480, 3600, 5175},
-    {"Label58", 8, 6120, 3960, 255, 255, "Text15", 6480, 3960, 5175},
-    {"Label36", 10, 6120, 4320, 1695, 255, "Text26", 7920, 4320, 3735},
-    {nullptr, 0, 0, 0, 0, 0, "Text27", 6120, 4680, 5535},
-    {nullptr, 0, 0, 0, 0, 0, "Text28", 6120, 5040, 5535},
-    {nullptr, 0, 0, 0, 0, 0, "Text29", 6120, 5400, 5535},
-    {"Label39", 11, 6120, 5880, 2535, 255, "Text16", 8760, 5880, 2895},
-    {"Label40", 12, 6120, 6240, 2535, 255, "Text17", 8760, 6240, 2895},
-    {"Label41", 13, 6120, 6600, 2535, 255, "Text18", 8760, 6600, 2895},
-    {"Label48", 14, 6120, 6960, 1215, 255, "Text19", 8280, 6960, 975},
-    {nullptr, 0, 0, 0, 0, 0, "Text20", 9360, 6960, 2295},
-    {"Label49", 15, 6120, 7320, 1695, 255, "Text31", 8280, 7320, 3375},
+    {"Label34", 6, 120, 3240, 255, 255, "Text1", Value::Surname, 480, 3240, 5175},
+    {"Label55", 7, 120, 3600, 255, 255, "Text2", Value::FirstName, 480, 3600, 5175},
+    {"Label56", 8, 120, 3960, 255, 255, "Text3", Value::Patronymic, 480, 3960, 5175},
+    {"Label37", 9, 2040, 4320, 2535, 255, "Text4", Value::Year, 4680, 4320, 975},
+    {"Label38", 10, 120, 4680, 1815, 255, "Text11", Value::School1, 2040, 4680, 3615},
+    {nullptr, 0, 0, 0, 0, 0, "Text21", Value::School2, 120, 5040, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text24", Value::School3, 120, 5400, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text25", Value::School4, 120, 5760, 5535},
+    {"Label42", 11, 120, 6240, 2535, 255, "Text5", Value::Director, 2760, 6240, 2895},
+    {"Label43", 12, 120, 6600, 2535, 255, "Text6", Value::DeputyDirector, 2760, 6600, 2895},
+    {"Label44", 13, 120, 6960, 2535, 255, "Text7", Value::ClassTeacher, 2760, 6960, 2895},
+    {"Label45", 14, 120, 7320, 1215, 255, "Text8", Value::IssueDate1, 1440, 7320, 975},
+    {nullptr, 0, 0, 0, 0, 0, "Text9", Value::IssueDate2, 2520, 7320, 615},
+    {nullptr, 0, 0, 0, 0, 0, "Text10", Value::IssueDate3, 3240, 7320, 2415},
+    {"Label46", 15, 120, 7680, 1695, 255, "Text30", Value::Settlement, 2520, 7680, 3135},
+    {"Label47", 16, 120, 8160, 4215, 255, "Text12", Value::RegistrationNumber, 4440, 8160, 1215},
+    {"Label35", 6, 6120, 3240, 255, 255, "Text13", Value::SurnameKz, 6480, 3240, 5175},
+    {"Label57", 7, 6120, 3600, 255, 255, "Text14", Value::FirstNameKz, 6480, 3600, 5175},
+    {"Label58", 8, 6120, 3960, 255, 255, "Text15", Value::PatronymicKz, 6480, 3960, 5175},
+    {"Label36", 10, 6120, 4320, 1695, 255, "Text26", Value::School1Kz, 7920, 4320, 3735},
+    {nullptr, 0, 0, 0, 0, 0, "Text27", Value::School2Kz, 6120, 4680, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text28", Value::School3Kz, 6120, 5040, 5535},
+    {nullptr, 0, 0, 0, 0, 0, "Text29", Value::School4Kz, 6120, 5400, 5535},
+    {"Label39", 11, 6120, 5880, 2535, 255, "Text16", Value::DirectorKz, 8760, 5880, 2895},
+    {"Label40", 12, 6120, 6240, 2535, 255, "Text17", Value::DeputyDirectorKz, 8760, 6240, 2895},
+    {"Label41", 13, 6120, 6600, 2535, 255, "Text18", Value::ClassTeacherKz, 8760, 6600, 2895},
+    {"Label48", 14, 6120, 6960, 1215, 255, "Text19", Value::IssueDate1Kz, 8280, 6960, 975},
+    {nullptr, 0, 0, 0, 0, 0, "Text20", Value::IssueDate2Kz, 9360, 6960, 2295},
+    {"Label49", 15, 6120, 7320, 1695, 255, "Text31", Value::SettlementKz, 8280, 7320, 3375},
 };
 
 using Pic = HoverRule::Picture;
@@ -193,11 +194,11 @@ CertificateWindow::CertificateWindow(CertificateDocument &doc, FontSource fonts,
     m_hover = new HoverRouter(this, mainHoverTable());
     m_blank = new BlankControls(*this, m_language);
     // Undo and redo of moves and font choices; the bars follow the selected field back.
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, &m_history->stack(),
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, &m_doc.undoStack(),
             &QUndoStack::undo);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this), &QShortcut::activated,
-            &m_history->stack(), &QUndoStack::redo);
-    connect(&m_history->stack(), &QUndoStack::indexChanged, this, &CertificateWindow::showSelectedPosition);
+            &m_doc.undoStack(), &QUndoStack::redo);
+    connect(&m_doc.undoStack(), &QUndoStack::indexChanged, this, &CertificateWindow::showSelectedPosition);
     addKeyboardAccess(*this);
 
     if (const QScreen *s = QGuiApplication::primaryScreen())
@@ -209,7 +210,7 @@ CertificateWindow::~CertificateWindow()
     // The base class hides the window after this object's members are gone;
     // nothing may reach them then (focus moves can make a list "choose").
     disconnect(&m_doc, nullptr, this, nullptr);
-    disconnect(&m_history->stack(), nullptr, this, nullptr);
+    disconnect(&m_doc.undoStack(), nullptr, this, nullptr);
     for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
         b->disconnect(&m_doc);
     for (QComboBox *c : {m_fontList, m_styleList, m_sizeList, m_pupilList}) {
@@ -374,8 +375,8 @@ void CertificateWindow::buildPanel()
         box->setObjectName(QString::fromLatin1(r.box));
         place(box, r.bl, r.bt, r.bw, 285);
         guardCp1251(box);
-        connect(box, &QLineEdit::textChanged, &m_doc,
-                [this, name = box->objectName()](const QString &t) { m_doc.setValue(name, t); });
+        m_boxes[size_t(r.value)] = box;
+        connect(box, &QLineEdit::textChanged, &m_doc, [this, v = r.value](const QString &t) { m_doc.setValue(v, t); });
     }
     // The full words behind the one-letter captions.
     const std::pair<const char *, int> tips[] = {{"Label34", 30}, {"Label35", 30}, {"Label55", 31},
@@ -449,7 +450,8 @@ bool CertificateWindow::shutDown()
         qCritical("%s", qUtf8Printable(error));
         Dialogs::current().message(this, Dialogs::Icon::Critical, windowTitle(), error);
     }
-    emit shuttingDown();
+    if (m_steps.atExit)
+        m_steps.atExit();
     QCoreApplication::exit(ok ? 0 : 1);
     return ok;
 }
@@ -464,10 +466,10 @@ void CertificateWindow::closeEvent(QCloseEvent *e)
 
 void CertificateWindow::connectDocument()
 {
-    for (QLineEdit *b : m_panel->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
-        b->setText(m_doc.value(b->objectName()));
-    connect(&m_doc, &CertificateDocument::valueChanged, this, [this](const QString &name, const QString &t) {
-        if (QLineEdit *b = box(name); b && b->text() != t)
+    for (int i = 0; i < ValueCount; ++i)
+        m_boxes[i]->setText(m_doc.value(Value(i)));
+    connect(&m_doc, &CertificateDocument::valueChanged, this, [this](Value v, const QString &t) {
+        if (QLineEdit *b = box(v); b->text() != t)
             b->setText(t);
     });
     for (int n = 1; n <= FieldCount; ++n) {
@@ -554,6 +556,11 @@ void CertificateWindow::closePanel()
     // The page shows every value once more.
     for (int n : panelCopyOrder())
         fieldLabel(n)->setText(m_doc.fieldText(n));
+}
+
+void CertificateWindow::setPanelShown(bool shown)
+{
+    m_panel->setVisible(shown);
 }
 
 // ---- selection and positioning ----

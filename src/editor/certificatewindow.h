@@ -3,6 +3,8 @@
 #include "core/certificate.h"
 #include "core/pagerenderer.h"
 #include "language/languagecode.h"
+#include "widgets/pageeditor.h"
+#include "widgets/programsteps.h"
 
 #include <QWidget>
 
@@ -28,7 +30,7 @@ class ImageButton;
 class WindowRegistry;
 
 // The main window: the data-entry panel over a full-size preview of the page.
-class CertificateWindow : public QWidget
+class CertificateWindow : public QWidget, public PageEditor
 {
     Q_OBJECT
 public:
@@ -39,13 +41,7 @@ public:
     explicit CertificateWindow(CertificateDocument &doc, FontSource fonts = {}, QWidget *parent = nullptr);
     ~CertificateWindow() override;
 
-    // The subsystems' parts of the start-up; each may be left empty.
-    struct StartupSteps {
-        std::function<void()> fillPupilList;    // after the fields are styled
-        std::function<void()> readLanguage;     // after the pupil list is filled
-        std::function<void()> chooseFirstPupil; // last
-    };
-    void setStartupSteps(StartupSteps steps) { m_steps = std::move(steps); }
+    void setProgramSteps(ProgramSteps steps) { m_steps = std::move(steps); }
 
     // Runs the start-up from the font lists on; false and *error (naming the
     // file, the line and the value) when the state file cannot be used.
@@ -60,6 +56,7 @@ public:
     WindowRegistry *registry() const { return m_registry; }
 
     QLineEdit *box(const QString &name) const;
+    QLineEdit *box(Value v) const { return m_boxes[size_t(v)]; }
     FieldLabel *fieldLabel(int number) const { return m_labels.at(number - 1); }
     QComboBox *pupilList() const { return m_pupilList; }
     ImageButton *button(const QString &name) const;
@@ -72,6 +69,7 @@ public:
     void openPanel();
     void closePanel();
     QFrame *panel() const { return m_panel; }
+    void setPanelShown(bool shown) override;
 
     // Field selection and positioning.
     int selectedField() const { return m_selected; }
@@ -79,7 +77,7 @@ public:
 
     // The normal field colour (button text); printing resets every field to it.
     static QColor normalFieldColor();
-    void resetFieldColours();
+    void resetFieldColours() override;
 
     // Font controls.
     void rebuildFontList();
@@ -90,9 +88,6 @@ public:
     // Moves and font choices Ctrl+Z takes back; the scanned blank under the page.
     CertificateHistory &history() const { return *m_history; }
     BlankControls &blank() const { return *m_blank; }
-
-signals:
-    void shuttingDown();
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -109,7 +104,7 @@ private:
     void setLowerPartVisible(bool visible);
 
     FontSource m_fonts;
-    StartupSteps m_steps;
+    ProgramSteps m_steps;
     WindowRegistry *m_registry = nullptr;
     CertificateDocument &m_doc;
     LanguageCode m_language{this};
@@ -126,6 +121,7 @@ private:
     QScrollBar *m_xBar = nullptr;
     QScrollBar *m_yBar = nullptr;
     std::array<FieldLabel *, 33> m_labels{};
+    std::array<QLineEdit *, ValueCount> m_boxes{};
     HoverRouter *m_hover = nullptr;
     CertificateHistory *m_history = nullptr;
     BlankControls *m_blank = nullptr;

@@ -1,7 +1,7 @@
 #include "i18n/interfacelanguage.h"
 #include "core/controlnames.h"
 
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "language/languagecode.h"
 #include "language/languagefile.h"
 #include "widgets/notices.h"
@@ -116,16 +116,16 @@ TranslationTable InterfaceLanguage::readStoredTable()
     return t;
 }
 
-InterfaceLanguage *registerLanguage(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db,
-                                    CertificateWindow::StartupSteps &steps)
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, QWidget &main, LanguageCode &mainCode,
+                                    StudentDatabase &db, ProgramSteps &steps)
 {
     auto *language = new InterfaceLanguage(registry, &registry);
-    language->watch(&main, &main.languageCode());
+    language->watch(&main, &mainCode);
     language->attachDatabase(db);
     registry.add<TranslationEditor>(WindowKind::Lang, [language] { return new TranslationEditor(*language); });
-    steps.readLanguage = [&main] {
+    steps.readLanguage = [&mainCode] {
         if (const auto code = InterfaceLanguage::readStoredCode())
-            main.languageCode().setText(*code);
+            mainCode.setText(*code);
     };
     return language;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/certificatewindow.h"
 #include "i18n/languageapplier.h"
 #include "language/languagestrings.h"
+#include "widgets/programsteps.h"
 #include "widgets/windowregistry.h"
 
 #include <QObject>
@@ -70,7 +70,8 @@ private:
 
 // The interface language's part of the program: the translation editor, the
 // language of every window, and the main window's start-up step reading it.
-InterfaceLanguage *registerLanguage(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db,
-                                    CertificateWindow::StartupSteps &steps);
+// mainCode is the main window's own language code.
+InterfaceLanguage *registerLanguage(WindowRegistry &registry, QWidget &main, LanguageCode &mainCode,
+                                    StudentDatabase &db, ProgramSteps &steps);
 
 } // namespace gravik

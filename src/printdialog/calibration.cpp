@@ -1,6 +1,5 @@
 #include "printdialog/calibration.h"
 
-#include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
 #include "printdialog/printdialog.h"
 #include "printing/defaultprinter.h"
@@ -14,7 +13,6 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -132,7 +130,7 @@ bool PrinterOffsetWindow::save()
     return false;
 }
 
-void attachCalibration(PrintDialog &dialog, CertificateWindow &main)
+void attachCalibration(PrintDialog &dialog)
 {
     auto *test = new ImageButton(QStringLiteral("Image8"), QStringLiteral("testpage"), &dialog);
     test->placeAt(3240, 1440);
@@ -182,12 +180,9 @@ void attachCalibration(PrintDialog &dialog, CertificateWindow &main)
         w->raise();
         w->activateWindow();
     });
-    QPointer<CertificateWindow> mainWindow(&main);
-    QObject::connect(test, &ImageButton::clicked, &dialog, [&dialog, mainWindow] {
-        if (!mainWindow)
-            return;
+    QObject::connect(test, &ImageButton::clicked, &dialog, [&dialog] {
         const printing::Outcome out = printing::printTestPageOnDefaultPrinter(
-            page::contents(mainWindow->document().certificate()), QStringLiteral("Пробная страница"));
+            page::contents(dialog.document().certificate()), QStringLiteral("Пробная страница"));
         if (!out.ok)
             dialog.reportFailure(out);
     });

@@ -11,7 +11,6 @@ class QPushButton;
 
 namespace gravik {
 
-class CertificateWindow;
 class PrintDialog;
 
 // A printer's own offset: the printers of this machine, and the X and Y (mm)
@@ -50,8 +49,8 @@ private:
 };
 
 // The print dialog's calibration entries beside its print button: Image8
-// prints the test page of the main window's certificate on the default
+// prints the test page of the dialog's certificate on the default
 // printer, Image9 opens the offset window (object name "PrinterOffset").
-void attachCalibration(PrintDialog &dialog, CertificateWindow &main);
+void attachCalibration(PrintDialog &dialog);
 
 } // namespace gravik

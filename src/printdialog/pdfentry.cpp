@@ -1,19 +1,17 @@
 #include "printdialog/pdfentry.h"
 
-#include "editor/certificatewindow.h"
 #include "language/outputcaptions.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "printdialog/printdialog.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/dialogs.h"
 
 #include <QDir>
-#include <QPointer>
 
 namespace gravik {
 
-void attachPdfEntry(PrintDialog &dialog, CertificateWindow &main)
+void attachPdfEntry(PrintDialog &dialog)
 {
     auto *pdf = new ImageButton(QStringLiteral("Image7"), QStringLiteral("pdf"), &dialog);
     pdf->placeAt(4080, 1440);
@@ -30,15 +28,12 @@ void attachPdfEntry(PrintDialog &dialog, CertificateWindow &main)
         if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
             caption(code);
     });
-    QPointer<CertificateWindow> window(&main);
-    QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog, window] {
-        if (!window)
-            return;
+    QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog] {
         const QString path =
             choosePdfFile(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, dialog.languageCode().text()));
         if (path.isEmpty())
             return;
-        const Certificate c = window->document().certificate();
+        const Certificate c = dialog.document().certificate();
         QString error;
         if (printing::writePages(path, printing::pdfSetup(), 1,
                                  [&c](page::PdfFile &f, int, QString *e) { return f.addPage(c, e); }, {}, &error))

@@ -2,11 +2,10 @@
 
 namespace gravik {
 
-class CertificateWindow;
 class PrintDialog;
 
-// The print dialog's "save as PDF" button: the main window's certificate to a
+// The print dialog's "save as PDF" button: the dialog's certificate to a
 // PDF file chosen in a file dialog, as the printer would receive it.
-void attachPdfEntry(PrintDialog &dialog, CertificateWindow &main);
+void attachPdfEntry(PrintDialog &dialog);
 
 } // namespace gravik

@@ -1,18 +1,15 @@
 #include "printdialog/printdialog.h"
 #include "core/builtinstrings.h"
-#include "core/controlnames.h"
 
 #include "widgets/windowregistry.h"
 #include "language/languagefile.h"
 #include "core/twips.h"
-#include "editor/certificatewindow.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
+#include "widgets/pageeditor.h"
 
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -56,8 +53,8 @@ HoverTable printHoverTable()
 
 } // namespace
 
-PrintDialog::PrintDialog(CertificateWindow &main, PagePrinter printer)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(&main),
+PrintDialog::PrintDialog(const CertificateDocument &doc, PageEditor &editor, QWidget *owner, PagePrinter printer)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_doc(doc), m_editor(editor), m_owner(owner),
       m_printer(printer ? std::move(printer) : PagePrinter(printing::printOnDefaultPrinter))
 {
     setObjectName(QStringLiteral("Print1"));
@@ -100,12 +97,9 @@ void PrintDialog::creationStep()
 
 void PrintDialog::fill()
 {
-    if (!m_main)
-        return;
-    auto text = [this](const char *box) { return m_main->document().value(QString::fromLatin1(box)); };
-    m_name->setText(text(names::Surname) + QLatin1Char(' ') + text(names::FirstName) + QLatin1Char(' ') +
-                    text(names::Patronymic));
-    m_number->setText(text(names::RegistrationNumber));
+    m_name->setText(m_doc.value(Value::Surname) + QLatin1Char(' ') + m_doc.value(Value::FirstName) +
+                    QLatin1Char(' ') + m_doc.value(Value::Patronymic));
+    m_number->setText(m_doc.value(Value::RegistrationNumber));
 }
 
 ImageButton *PrintDialog::button(const QString &name) const
@@ -121,14 +115,11 @@ QString PrintDialog::jobTitle() const
 
 bool PrintDialog::printPage()
 {
-    if (!m_main)
-        return false;
     // The selection highlight is not part of the certificate; it stays off.
-    m_main->resetFieldColours();
-    QFrame *panel = m_main->panel();
-    panel->hide();
-    m_last = m_printer(page::contents(m_main->document().certificate()), jobTitle());
-    panel->show();
+    m_editor.resetFieldColours();
+    m_editor.setPanelShown(false);
+    m_last = m_printer(page::contents(m_doc.certificate()), jobTitle());
+    m_editor.setPanelShown(true);
     if (!m_last.ok)
         reportFailure(m_last);
     return m_last.ok;
@@ -151,18 +142,21 @@ void PrintDialog::reportFailure(const printing::Outcome &outcome)
             : QStringLiteral("Страница не напечатана на принтере «%1»: %2.").arg(outcome.printer, why);
     // Not modal on the stack: the print handler returns, the operator reads
     // the message over the main window.
-    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, m_main);
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, m_owner);
     box->setObjectName(QStringLiteral("PrintError"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
-void registerPrintDialog(WindowRegistry &registry, CertificateWindow &main, PrintDialog::PagePrinter printer)
+void registerPrintDialog(WindowRegistry &registry, const CertificateDocument &doc, PageEditor &editor,
+                         QAbstractButton &printButton, PrintDialog::PagePrinter printer)
 {
-    registry.add<PrintDialog>(WindowKind::Print, [&main, printer] { return new PrintDialog(main, printer); });
-    // Runs before the button's own connection (made later by setRegistry) shows
-    // the dialog: a first click creates it here, then fills it.
-    QObject::connect(main.button(QString::fromLatin1(names::PrintButton)), &ImageButton::clicked, &registry, [&registry] {
+    QPointer<QWidget> owner(printButton.window());
+    registry.add<PrintDialog>(WindowKind::Print,
+                              [&doc, &editor, owner, printer] { return new PrintDialog(doc, editor, owner, printer); });
+    // Runs before the button's own connection (made later) shows the dialog:
+    // a first click creates it here, then fills it.
+    QObject::connect(&printButton, &QAbstractButton::clicked, &registry, [&registry] {
         if (auto *d = registry.get<PrintDialog>(WindowKind::Print))
             d->fill();
     });

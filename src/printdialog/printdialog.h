@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/certificate.h"
 #include "language/languagecode.h"
 #include "printing/pageoutput.h"
 
@@ -8,16 +9,17 @@
 
 #include <functional>
 
+class QAbstractButton;
 class QLabel;
 
 namespace gravik {
 
-class CertificateWindow;
 class ImageButton;
+class PageEditor;
 class WindowRegistry;
 
 // The print dialog "Print1": shows whose certificate is about to be printed
-// and sends the main window's page to the default printer. Modeless; Cancel
+// and sends the document's page to the default printer. Modeless; Cancel
 // hides it, its close box destroys it.
 class PrintDialog : public QWidget
 {
@@ -27,13 +29,14 @@ public:
     using PagePrinter =
         std::function<printing::Outcome(const std::vector<page::FieldContent> &, const QString &title)>;
 
-    explicit PrintDialog(CertificateWindow &main, PagePrinter printer = {});
+    // editor: the window the page is edited in; a failure is told over owner.
+    PrintDialog(const CertificateDocument &doc, PageEditor &editor, QWidget *owner, PagePrinter printer = {});
 
     // Creation step: line 1 of data/lang.txt into the language code.
     void creationStep();
 
-    // Takes the pupil's name (Text1 Text2 Text3) and number (Text12) from the
-    // main window; they are not followed afterwards.
+    // Takes the pupil's name and registration number from the document; they
+    // are not followed afterwards.
     void fill();
 
     // The page output (Image1). False when it failed; the dialog is then hidden
@@ -44,6 +47,7 @@ public:
     void cancel();
 
     LanguageCode &languageCode() { return m_language; }
+    const CertificateDocument &document() const { return m_doc; }
     QLabel *nameLabel() const { return m_name; }
     QLabel *numberLabel() const { return m_number; }
     ImageButton *button(const QString &name) const;
@@ -58,8 +62,9 @@ public:
     void reportFailure(const printing::Outcome &outcome);
 
 private:
-
-    QPointer<CertificateWindow> m_main;
+    const CertificateDocument &m_doc;
+    PageEditor &m_editor;
+    QPointer<QWidget> m_owner;
     PagePrinter m_printer;
     LanguageCode m_language{this};
     QLabel *m_name = nullptr;
@@ -68,8 +73,9 @@ private:
 };
 
 // Registers the dialog with the registry and fills it on every click of the
-// main window's print button, before the button shows it. Call before
-// CertificateWindow::setRegistry, whose own connection shows the window.
-void registerPrintDialog(WindowRegistry &registry, CertificateWindow &main, PrintDialog::PagePrinter printer = {});
+// print button, before the button shows it. Call before the button's own
+// connection to the registry, which shows the window.
+void registerPrintDialog(WindowRegistry &registry, const CertificateDocument &doc, PageEditor &editor,
+                         QAbstractButton &printButton, PrintDialog::PagePrinter printer = {});
 
 } // namespace gravik

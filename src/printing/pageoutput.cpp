@@ -1,6 +1,6 @@
 #include "printing/pageoutput.h"
 
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "printing/defaultprinter.h"
 #include "core/printeroffsets.h"
 

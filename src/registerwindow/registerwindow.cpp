@@ -3,7 +3,7 @@
 #include "core/programdir.h"
 #include "language/languagefile.h"
 #include "language/registercaptions.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "register/registerbook.h"
 #include "register/registercsv.h"
 #include "widgets/dialogs.h"

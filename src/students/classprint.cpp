@@ -1,7 +1,7 @@
 #include "students/classprint.h"
 
 #include "database/workbookmodel.h"
-#include "editor/certificatewindow.h"
+#include "core/certificate.h"
 #include "language/outputcaptions.h"
 #include "register/issuing.h"
 #include "students/studentdatabasewindow.h"
@@ -35,8 +35,8 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg)
-    : QObject(&baza), m_window(baza), m_main(main), m_register(reg)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
+    : QObject(&baza), m_window(baza), m_doc(doc), m_register(reg)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -66,9 +66,9 @@ ClassPrint::Printer &ClassPrint::printer()
     return p;
 }
 
-ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
 {
-    return new ClassPrint(baza, main, reg);
+    return new ClassPrint(baza, doc, reg);
 }
 
 void ClassPrint::applyLanguage(const QString &code)
@@ -102,7 +102,7 @@ bool ClassPrint::run(bool toPdf)
         return false;
     }
     // A copy: the main window keeps what the operator typed.
-    const Certificate base = m_main.document().certificate();
+    const Certificate base = m_doc.certificate();
     const int count = int(records.size());
     PagePreview preview(
         count,

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "database/pupils.h"
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QObject>
 
@@ -12,8 +12,8 @@ class QProgressDialog;
 
 namespace gravik {
 
+class CertificateDocument;
 class StudentDatabaseWindow;
-class CertificateWindow;
 class ImageButton;
 namespace blanks {
 class Register;
@@ -33,7 +33,7 @@ public:
     static Printer &printer();
 
     // Pages to a printer go onto the register's next blanks.
-    static ClassPrint *attach(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg);
+    static ClassPrint *attach(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg);
 
     // The pupils a class print takes now.
     std::vector<pupils::StudentRecord> classPupils() const;
@@ -46,13 +46,13 @@ signals:
     void pageMade(int made, QProgressDialog *progress);
 
 private:
-    ClassPrint(StudentDatabaseWindow &baza, CertificateWindow &main, blanks::Register &reg);
+    ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg);
     void applyLanguage(const QString &code);
     // Preview, then progress; false when the operator stopped before the end.
     bool run(bool toPdf);
 
     StudentDatabaseWindow &m_window;
-    CertificateWindow &m_main;
+    const CertificateDocument &m_doc;
     blanks::Register &m_register;
     ImageButton *m_print, *m_pdf;
 };

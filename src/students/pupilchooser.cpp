@@ -1,9 +1,10 @@
 #include "students/pupilchooser.h"
 #include "core/controlnames.h"
 
+#include "core/certificate.h"
 #include "widgets/imagebutton.h"
 #include "students/studentdatabasewindow.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "database/pupils.h"
 #include "database/workbookmodel.h"
 
@@ -13,29 +14,29 @@
 
 namespace gravik {
 
-PupilChooser::PupilChooser(CertificateWindow &main, StudentDatabase &db)
-    : QObject(&main), m_main(main), m_db(db), m_entries(new QStringListModel(this))
+PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db)
+    : QObject(&main), m_doc(doc), m_list(*main.findChild<QComboBox *>(QString::fromLatin1(names::PupilList))),
+      m_db(db), m_entries(new QStringListModel(this))
 {
     // A plain list model: ten thousand entries go in at once, not item by item.
-    QComboBox *list = m_main.pupilList();
-    list->setModel(m_entries);
-    connect(list, &QComboBox::activated, this, [this, list](int index) {
+    m_list.setModel(m_entries);
+    connect(&m_list, &QComboBox::activated, this, [this](int index) {
         if (index >= 0)
-            choose(list->itemText(index));
+            choose(m_list.itemText(index));
     });
-    if (ImageButton *update = m_main.button(QString::fromLatin1(names::UpdateButton))) {
+    if (auto *update = main.findChild<ImageButton *>(QString::fromLatin1(names::UpdateButton))) {
         update->setEnabled(true);
         connect(update, &ImageButton::clicked, this, &PupilChooser::refresh);
     }
 }
 
-PupilChooser *PupilChooser::attach(CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps)
+PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps)
 {
-    auto *chooser = new PupilChooser(main, db);
+    auto *chooser = new PupilChooser(doc, main, db);
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    connect(&main, &CertificateWindow::shuttingDown, chooser, [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); });
+    steps.atExit = [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); };
     return chooser;
 }
 
@@ -47,17 +48,16 @@ const Worksheet &PupilChooser::sheet() const
 
 void PupilChooser::fillList()
 {
-    m_main.pupilList()->clear();
+    m_list.clear();
     m_entries->setStringList(pupils::listEntries(sheet()));
 }
 
 void PupilChooser::chooseFirst()
 {
-    QComboBox *list = m_main.pupilList();
-    if (list->count() == 0)
+    if (m_list.count() == 0)
         return;
-    list->setCurrentIndex(0);
-    choose(list->itemText(0));
+    m_list.setCurrentIndex(0);
+    choose(m_list.itemText(0));
 }
 
 void PupilChooser::choose(const QString &entry)
@@ -65,7 +65,7 @@ void PupilChooser::choose(const QString &entry)
     const auto record = pupils::find(sheet(), entry);
     if (!record)
         return;
-    pupils::applyRecord(*record, [this](const QString &box, const QString &text) { m_main.document().setValue(box, text); });
+    pupils::applyRecord(*record, [this](Value v, const QString &text) { m_doc.setValue(v, text); });
 }
 
 void PupilChooser::refresh()

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "editor/certificatewindow.h"
+#include "widgets/programsteps.h"
 
 #include <QObject>
 
+class QComboBox;
 class QStringListModel;
 
 namespace gravik {
@@ -12,6 +13,7 @@ class Worksheet;
 
 namespace gravik {
 
+class CertificateDocument;
 class StudentDatabase;
 
 // The main window's pupil list Combo12 and its update button Image1, filled
@@ -20,11 +22,12 @@ class PupilChooser : public QObject
 {
     Q_OBJECT
 public:
-    PupilChooser(CertificateWindow &main, StudentDatabase &db);
+    // Over the main window's Combo12 and Image1, writing doc.
+    PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db);
 
     // Wires the chooser into the main window: the list, the update button, the
     // start-up steps and the question about unsaved database changes at the end.
-    static PupilChooser *attach(CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps);
+    static PupilChooser *attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps);
 
     // Empties the list and fills it from the grid.
     void fillList();
@@ -38,7 +41,8 @@ public:
 private:
     const Worksheet &sheet() const;
 
-    CertificateWindow &m_main;
+    CertificateDocument &m_doc;
+    QComboBox &m_list;
     StudentDatabase &m_db;
     QStringListModel *m_entries;
 };

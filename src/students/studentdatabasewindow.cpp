@@ -9,7 +9,7 @@
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "students/spreadsheetview.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "database/databasefiles.h"
 #include "language/languagefile.h"
 #include "database/workbookmodel.h"

@@ -1,14 +1,18 @@
 #pragma once
 
-#include "editor/certificatewindow.h"
+#include "widgets/programsteps.h"
+
+class QWidget;
 
 namespace gravik {
 
+class CertificateDocument;
 class StudentDatabase;
 class WindowRegistry;
 
 // The student database's part of the program: its window, the pupil list of
-// the main window and its start-up steps, the failure notice.
-void registerStudents(WindowRegistry &registry, CertificateWindow &main, StudentDatabase &db, CertificateWindow::StartupSteps &steps);
+// the main window (its Combo12 and Image1) and its steps, the failure notice.
+void registerStudents(WindowRegistry &registry, CertificateDocument &doc, QWidget &main, StudentDatabase &db,
+                      ProgramSteps &steps);
 
 } // namespace gravik

@@ -46,8 +46,6 @@ QStringList snapshot(const QString &dir)
     return out;
 }
 
-int stateLine(const char *box) { return int(stateFileBoxes().indexOf(QString::fromLatin1(box))) + 1; }
-
 } // namespace
 
 class GravikPrintTest : public QObject
@@ -67,8 +65,8 @@ private slots:
         rows[3] = rows[1];
         rows[3][8] = "Ж-999"; // row 6 repeats row 4's name: the lower row wins
         folder.write("Baza.xml", databaseOf(rows));
-        folder.setLine("1.txt", stateLine("Text5"), cp1251::encode(u"Директорова"));
-        folder.setLine("1.txt", stateLine("Text1"), cp1251::encode(u"Хранимов"));
+        folder.setLine("1.txt", stateLine(Value::Director), cp1251::encode(u"Директорова"));
+        folder.setLine("1.txt", stateLine(Value::Surname), cp1251::encode(u"Хранимов"));
         StateFile::Error error;
         base = Certificate::fromState(*StateFile::load(folder.file("1.txt"), &error));
         before = snapshot(folder.path());

@@ -40,20 +40,18 @@ private slots:
         QCOMPARE(twips::toPixels(std::nan(""), 96), 0);
     }
 
-    void everyInputBoxFeedsOneField()
+    void everyValueFeedsOneField()
     {
-        const QStringList &boxes = stateFileBoxes();
-        QCOMPARE(boxes.size(), 29);
         QSet<int> fields;
-        for (const QString &b : boxes) {
-            const int n = fieldOfInputBox(b);
-            QVERIFY2(n > 0, qPrintable(b));
+        for (int i = 0; i < ValueCount; ++i) {
+            const int n = fieldOf(Value(i));
+            QVERIFY2(n > 0, qPrintable(QString::number(i)));
             fields.insert(n);
         }
         QCOMPARE(fields.size(), 29);
         // State-file line 12 is the registration number, printed in field 16.
-        QCOMPARE(fieldOfInputBox(boxes.at(11)), 16);
-        QCOMPARE(fieldOfInputBox(boxes.at(21)), 5);
+        QCOMPARE(fieldOf(Value(11)), 16);
+        QCOMPARE(fieldOf(Value(21)), 5);
         // The panel copies exactly the boxes' fields.
         QCOMPARE(QSet<int>(panelCopyOrder().begin(), panelCopyOrder().end()), fields);
         QCOMPARE(certificateField(21).mirrorOf, 4);

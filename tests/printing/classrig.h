@@ -4,7 +4,7 @@
 #include "core/statefile.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "pdfwords.h"
 
 #include <QtTest>
@@ -37,7 +37,7 @@ inline gravik::Certificate classBase()
     gravik::StateFile::Error error;
     auto state = gravik::StateFile::load(QStringLiteral(GRAVIK_DEFAULTS_DIR "/1.txt"), &error);
     gravik::Certificate c = state ? gravik::Certificate::fromState(*state) : gravik::Certificate();
-    c.setValue(QStringLiteral("Text5"), QStringLiteral("Директорова"));
+    c.setValue(gravik::Value::Director, QStringLiteral("Директорова"));
     return c;
 }
 
@@ -76,20 +76,20 @@ inline void checkClassPdf(const QString &path, const gravik::Certificate &base,
     QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
     QCOMPARE(pdf.pages.size(), pupils.size());
     const gravik::CoordinateTable &t = base.coordinates();
-    auto check = [&](int page, const QString &box, const QString &text) {
+    auto check = [&](int page, gravik::Value v, const QString &text) {
         if (text.isEmpty())
             return;
-        const int n = gravik::fieldOfInputBox(box);
+        const int n = gravik::fieldOf(v);
         checkFieldOnPage(pdf, page, n, text, *t.number(gravik::CoordinateTable::xEntry(n)),
                          *t.number(gravik::CoordinateTable::yEntry(n)));
     };
     for (int p = 0; p < int(pupils.size()); ++p) {
         for (size_t i = 0; i < pupils[size_t(p)].size(); ++i) {
-            check(p, gravik::pupils::CopyBoxes[i], pupils[size_t(p)][i]);
+            check(p, gravik::pupils::CopyValues[i], pupils[size_t(p)][i]);
             if (QTest::currentTestFailed())
                 return;
         }
-        check(p, QStringLiteral("Text5"), base.value(QStringLiteral("Text5")));
+        check(p, gravik::Value::Director, base.value(gravik::Value::Director));
         if (QTest::currentTestFailed())
             return;
     }

@@ -15,7 +15,7 @@ inline std::vector<gravik::page::FieldContent> numberedPage(double pointSize = 1
     font.setBold(bold);
     std::vector<gravik::page::FieldContent> fields;
     for (const gravik::CertificateField &f : gravik::certificateFields())
-        fields.push_back({f.number, QStringLiteral("П%1").arg(f.number), double(f.defaultX),
-                          double(f.defaultY), font, Qt::black});
+        fields.push_back({f.number, QStringLiteral("П%1").arg(f.number), double(f.x),
+                          double(f.y), font, Qt::black});
     return fields;
 }

@@ -26,7 +26,8 @@ public:
     {
         main = std::make_unique<TestMainWindow>(
             [] { return QStringList{"Times New Roman", "Arial", "Courier New"}; });
-        gravik::registerPrintDialog(registry, *main, std::move(printer));
+        gravik::registerPrintDialog(registry, main->document(), *main, *main->button(QStringLiteral("Image5")),
+                                    std::move(printer));
         main->setRegistry(&registry);
         QString error;
         started = main->startUp(&error);

@@ -115,8 +115,8 @@ private slots:
         // The dialog's entries, attached as the program attaches them when it is made.
         connect(&rig->registry, &WindowRegistry::registered, this, [this](WindowKind kind, QWidget *w) {
             if (auto *d = kind == WindowKind::Print ? qobject_cast<PrintDialog *>(w) : nullptr) {
-                attachPdfEntry(*d, *rig->main);
-                attachCalibration(*d, *rig->main);
+                attachPdfEntry(*d);
+                attachCalibration(*d);
             }
         });
         QVERIFY(rig->started);

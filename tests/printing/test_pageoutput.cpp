@@ -24,8 +24,8 @@ namespace {
 void checkPlaced(const PdfText &pdf, const CertificateField &f, const QString &text, double left,
                  double top)
 {
-    const double x = left + twipsToPoints(f.defaultX);
-    const double y = top + twipsToPoints(f.defaultY);
+    const double x = left + twipsToPoints(f.x);
+    const double y = top + twipsToPoints(f.y);
     const bool centred = f.box == CertificateField::Box::Centred;
     const double wantX = centred ? x + twipsToPoints(f.width) / 2 : x;
     const auto w = pdf.find(text, x);
@@ -143,7 +143,7 @@ private slots:
     void kazakhLettersInTheTextLayer()
     {
         ProgramFolder folder;
-        folder.setLine(QStringLiteral("1.txt"), int(stateFileBoxes().indexOf("Text15")) + 1,
+        folder.setLine(QStringLiteral("1.txt"), stateLine(Value::PatronymicKz),
                        "\xCC\xE0\xF0\xE0\xF2\xA2\xEB\xFB"); // Маратўлы
         CertificateDocument doc;
         StateFile::Error e;

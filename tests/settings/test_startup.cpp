@@ -1,7 +1,7 @@
 #include "widgets/windowregistry.h"
 #include "support/dialoganswers.h"
 #include "support/mainwindow.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "i18n/interfacelanguage.h"
 #include "database/workbookmodel.h"
 #include "app/windows.h"
@@ -96,7 +96,7 @@ private slots:
         const QString letters = QString::fromUtf8("ҚқҺһҰұӘәӨөҒғҮүҢңІі");
         p.dir.write("data/lang.txt", "Kaz\r\n");
         p.dir.setLine("data/languare.txt", 91, forms); // the settings window's title
-        p.dir.setLine("1.txt", int(stateFileBoxes().indexOf("Text31")) + 1, forms);
+        p.dir.setLine("1.txt", stateLine(Value::SettlementKz), forms);
         const QByteArray table = p.dir.read("data/languare.txt"), state = p.dir.read("1.txt");
         QVERIFY(p.start());
         QCOMPARE(p.main.box("Text31")->text(), letters);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "widgets/windowregistry.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "students/studentdatabasewindow.h"
 #include "support/dialoganswers.h"
 #include "support/programfolder.h"

@@ -11,7 +11,7 @@
 #include "students/pupilchooser.h"
 #include "database/pupils.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "database/workbookmodel.h"
 #include "support/programfolder.h"
 
@@ -28,7 +28,6 @@ namespace {
 
 const QStringList kBoxes = {"Text1", "Text2", "Text3", "Text13", "Text14", "Text15", "Text7", "Text18", "Text12"};
 
-int stateLine(const char *box) { return int(stateFileBoxes().indexOf(QString::fromLatin1(box))) + 1; }
 
 // A database file with these pupil rows from row 3.
 QByteArray database(const std::vector<QStringList> &rows, const QString &lastHeader = {})
@@ -71,9 +70,9 @@ struct Rig {
     {
         registerBaza(registry, db);
         registry.setMainWindow(&main);
-        CertificateWindow::StartupSteps steps;
-        PupilChooser::attach(main, db, steps);
-        main.setStartupSteps(steps);
+        ProgramSteps steps;
+        PupilChooser::attach(main.document(), main, db, steps);
+        main.setProgramSteps(steps);
         main.setRegistry(&registry);
     }
     bool start()
@@ -125,8 +124,8 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     QFile fixture(QStringLiteral(GRAVIK_FIXTURES_DIR "/libreoffice/Baza.xml"));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     dir.write(QStringLiteral("Baza.xml"), fixture.readAll());
-    dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
-    dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
+    dir.setLine(QStringLiteral("1.txt"), stateLine(Value::Surname), cp1251::encode(u"Сохранённый"));
+    dir.setLine(QStringLiteral("1.txt"), stateLine(Value::RegistrationNumber), "999");
     DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
@@ -137,7 +136,7 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     QCOMPARE(rig.boxes(), (QStringList{"Жаксыбеков", "Нурсултан", "Абаевич", "Жақсыбеков", "Нұрсұлтан", "Абайұлы",
                                        "Оспанова Г.К.", "Г.Қ. Оспанова", "20417"}));
     // The boxes pass the values on to the page.
-    QCOMPARE(rig.main.fieldLabel(fieldOfInputBox(QStringLiteral("Text1")))->text(), QStringLiteral("Жаксыбеков"));
+    QCOMPARE(rig.main.fieldLabel(fieldOf(Value::Surname))->text(), QStringLiteral("Жаксыбеков"));
     // The database was read, no window was needed for it.
     QVERIFY(rig.db.isInUse());
     QVERIFY(!rig.registry.existing(WindowKind::Baza));
@@ -163,8 +162,8 @@ void ChooserTest::startUpChoosesTheFirstPupil()
 void ChooserTest::emptyDatabaseKeepsTheStoredValues()
 {
     ProgramFolder dir; // the shipped Baza.xml: headers only
-    dir.setLine(QStringLiteral("1.txt"), stateLine("Text1"), cp1251::encode(u"Сохранённый"));
-    dir.setLine(QStringLiteral("1.txt"), stateLine("Text12"), "999");
+    dir.setLine(QStringLiteral("1.txt"), stateLine(Value::Surname), cp1251::encode(u"Сохранённый"));
+    dir.setLine(QStringLiteral("1.txt"), stateLine(Value::RegistrationNumber), "999");
     DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());

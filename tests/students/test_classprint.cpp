@@ -79,8 +79,8 @@ struct Rig {
     QStringList values() const
     {
         QStringList v;
-        for (const QString &box : stateFileBoxes())
-            v << main.document().value(box);
+        for (int i = 0; i < ValueCount; ++i)
+            v << main.document().value(Value(i));
         return v;
     }
     // Clicks the header of grid row n (1-based).

@@ -2,7 +2,7 @@
 
 #include "app/windows.h"
 #include "core/certificate.h"
-#include "database/database.h"
+#include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
 #include "register/blankregister.h"
 #include "widgets/windowregistry.h"

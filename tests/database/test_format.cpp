@@ -1,5 +1,5 @@
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 
 #include <QDir>
 #include <QElapsedTimer>

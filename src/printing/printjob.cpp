@@ -1,4 +1,4 @@
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QDir>
 #include <QTemporaryFile>

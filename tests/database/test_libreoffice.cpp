@@ -1,6 +1,6 @@
 #include "core/cp1251.h"
 #include "database/spreadsheetml.h"
-#include "database/studentdatabase.h"
+#include "database/database.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "database/studentdatabase.h"
+#include "database/database.h"
 #include "database/workbookmodel.h"
 
 #include "support/programfolder.h"

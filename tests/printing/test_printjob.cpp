@@ -1,6 +1,6 @@
 #include "classrig.h"
 
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -25,7 +25,7 @@ QStringList surnames(const std::vector<pupils::StudentRecord> &records)
 
 } // namespace
 
-class ClassJobTest : public QObject
+class PrintJobTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -79,10 +79,10 @@ private slots:
         pupils::StudentRecord r = classPupil(1);
         r[1] = "Две\r\nстроки";
         pupils::applyRecord(c, r);
-        QCOMPARE(c.value("Text2"), QString("Две строки"));
-        QCOMPARE(c.value("Text18"), r[7]);
-        QCOMPARE(c.value("Text12"), r[8]);
-        QCOMPARE(c.value("Text5"), QString("Директорова"));
+        QCOMPARE(c.value(Value::FirstName), QString("Две строки"));
+        QCOMPARE(c.value(Value::ClassTeacherKz), r[7]);
+        QCOMPARE(c.value(Value::RegistrationNumber), r[8]);
+        QCOMPARE(c.value(Value::Director), QString("Директорова"));
         QCOMPARE(pupils::recordOf(c)[8], r[8]);
     }
 
@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClassJobTest)
-#include "test_classjob.moc"
+QTEST_MAIN(PrintJobTest)
+#include "test_printjob.moc"

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-// Many certificates as one PDF and one print job: a class, page by page,
-// nothing of a page kept once it is drawn.
+// Pages as one PDF and one print job: a single certificate or a whole class,
+// page by page, nothing of a page kept once it is drawn.
 namespace gravik::printing {
 
 // Told after each page is drawn; false stops the job (nothing is sent then).
