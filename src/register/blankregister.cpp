@@ -1,7 +1,6 @@
 #include "register/blankregister.h"
 
 #include "core/certificatefields.h"
-#include "core/controlnames.h"
 #include "core/programdir.h"
 
 #include <QDir>
@@ -172,18 +171,18 @@ std::optional<State> stateOf(const QString &code)
 PrintedPage printedPage(const std::vector<page::FieldContent> &fields)
 {
     // By the box each field prints, as the page has them (not the boxes as typed now).
-    const std::pair<const char *, QString PrintedPage::*> lines[] = {
-        {names::Surname, &PrintedPage::surname},
-        {names::FirstName, &PrintedPage::name},
-        {names::Patronymic, &PrintedPage::patronymic},
-        {names::RegistrationNumber, &PrintedPage::registration}};
+    const std::pair<Value, QString PrintedPage::*> lines[] = {
+        {Value::Surname, &PrintedPage::surname},
+        {Value::FirstName, &PrintedPage::name},
+        {Value::Patronymic, &PrintedPage::patronymic},
+        {Value::RegistrationNumber, &PrintedPage::registration}};
     PrintedPage p;
     for (const page::FieldContent &f : fields) {
         const CertificateField &field = certificateField(f.number);
         if (field.source != CertificateField::Source::InputBox)
             continue;
-        for (const auto &[box, member] : lines)
-            if (qstrcmp(field.inputBox, box) == 0)
+        for (const auto &[value, member] : lines)
+            if (field.value == value)
                 p.*member = f.text;
     }
     return p;
