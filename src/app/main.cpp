@@ -6,6 +6,7 @@
 #include "core/programdir.h"
 #include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
+#include "register/blankregister.h"
 #include "widgets/dialogs.h"
 
 #include <QApplication>
@@ -90,8 +91,9 @@ int main(int argc, char *argv[])
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase database;
+    gravik::blanks::Register blankRegister;
     gravik::CertificateWindow main(certificate);
-    gravik::registerWindows(registry, main, database);
+    gravik::registerWindows(registry, main, database, blankRegister);
 
     QString error;
     if (!main.startUp(&error))

@@ -1,6 +1,7 @@
 // gravik-print: the certificate, a pupil or a class to a PDF or a printer,
 // without a window. Reads 1.txt, Baza.xml and data/printers.txt (the printers'
-// own offsets) of the program directory and writes nothing there.
+// own offsets) of the program directory; what goes to a printer is recorded
+// in the register of blanks (data/register.sqlite), the only file it writes.
 #include "core/printeroffsets.h"
 #include "core/programdir.h"
 #include "core/statefile.h"
@@ -9,9 +10,12 @@
 #include "database/spreadsheetml.h"
 #include "database/database.h"
 #include "printing/printjob.h"
+#include "register/issuing.h"
+#include "register/registercsv.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -104,6 +108,12 @@ QString whyFewer(const Worksheet &sheet, int first, int last, int pages)
     return why.join(QStringLiteral("; "));
 }
 
+QString noBlank()
+{
+    return QStringLiteral("не задан следующий бланк: укажите его серию и номер, например --blank \"ЖОБ 0012345\", "
+                          "или задайте его в окне журнала бланков (для файла PDF бланк не нужен)");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -144,10 +154,18 @@ int main(int argc, char *argv[])
                                      QStringLiteral("Отправить одно задание на эту очередь CUPS (по умолчанию — "
                                                     "на принтер по умолчанию)."),
                                      QStringLiteral("ОЧЕРЕДЬ"));
+    const QCommandLineOption blank(QStringLiteral("blank"),
+                                   QStringLiteral("Серия и номер бланка, на который ляжет первая страница, например "
+                                                  "«ЖОБ 0012345»; запоминается как следующий бланк (по умолчанию — "
+                                                  "следующий бланк журнала)."),
+                                   QStringLiteral("СЕРИЯ НОМЕР"));
+    const QCommandLineOption registerCsv(QStringLiteral("register-csv"),
+                                         QStringLiteral("Записать журнал бланков в файл CSV и выйти."),
+                                         QStringLiteral("ФАЙЛ"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Показать эту справку."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Показать версию программы."));
-    parser.addOptions({dir, pupil, all, rows, pdf, printer, help, version});
+    parser.addOptions({dir, pupil, all, rows, pdf, printer, blank, registerCsv, help, version});
 
     const QStringList args = QCoreApplication::arguments();
     if (!parser.parse(args))
@@ -162,6 +180,13 @@ int main(int argc, char *argv[])
         return fail(BadArguments, QStringLiteral("можно указать только одно из --pupil, --all, --rows"));
     if (parser.isSet(pdf) && parser.isSet(printer))
         return fail(BadArguments, QStringLiteral("можно указать только одно из --pdf, --printer"));
+    if (parser.isSet(pdf) && parser.isSet(blank))
+        return fail(BadArguments, QStringLiteral("--blank не нужен с --pdf: файл PDF бланков не тратит"));
+    std::optional<blanks::BlankNumber> firstBlank;
+    if (parser.isSet(blank) && !(firstBlank = blanks::BlankNumber::parse(parser.value(blank))))
+        return fail(BadArguments, QStringLiteral("--blank «%1»: нужны серия (буквы) и номер (цифры) бланка, "
+                                                 "например --blank \"ЖОБ 0012345\"")
+                                      .arg(parser.value(blank)));
     int first = 0, last = 0;
     if (parser.isSet(rows)) {
         const auto range = rowsOf(parser.value(rows));
@@ -178,6 +203,23 @@ int main(int argc, char *argv[])
     programdir::setPath(programdir::choose(QCoreApplication::applicationDirPath(), parser.value(dir),
                                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                             .dir);
+
+    blanks::Register reg;
+    QObject::connect(&reg, &blanks::Register::movedAside, [](const QString &path, const QString &kept) {
+        std::fprintf(stderr, "gravik-print: журнал бланков %s не читается; он сохранён как %s, начат новый\n",
+                     qUtf8Printable(QDir::toNativeSeparators(path)), qUtf8Printable(QDir::toNativeSeparators(kept)));
+    });
+    if (parser.isSet(registerCsv)) {
+        const QString path = QDir(parser.value(registerCsv)).absolutePath();
+        QString error;
+        if (!reg.use(&error))
+            return fail(BadFiles, error);
+        const auto entries = reg.entries();
+        if (!blanks::writeCsv(path, entries, &error))
+            return fail(NotPrinted, error);
+        std::printf("Записей: %d, файл %s\n", int(entries.size()), qUtf8Printable(QDir::toNativeSeparators(path)));
+        return Done;
+    }
 
     StateFile::Error stateError;
     const auto state = StateFile::load(programdir::file(QStringLiteral("1.txt")), &stateError);
@@ -241,13 +283,31 @@ int main(int argc, char *argv[])
                           : who.isEmpty() ? QStringLiteral("Аттестат")
                                           : QStringLiteral("Аттестат: %1").arg(who);
     printeroffsets::setReporter(say);
-    const printing::Outcome out = printing::printPages(parser.value(printer), count, write, title);
+    // Every page on a printer takes a numbered blank: which one must be known first.
+    // Without a blank, a register that is not there yet is not made only to say so.
+    QString error;
+    if (!firstBlank && !QFileInfo::exists(reg.path()))
+        return fail(BadArguments, noBlank());
+    if (!reg.use(&error))
+        return fail(BadFiles, error);
+    if (!firstBlank && !reg.nextBlank())
+        return fail(BadArguments, noBlank());
+    const blanks::Issue issue = blanks::printOnBlanks(reg, blanks::classPages(base, pages), firstBlank, [&] {
+        return printing::printPages(parser.value(printer), count, write, title);
+    });
+    const printing::Outcome &out = issue.out;
     if (!out.ok)
         return fail(NotPrinted, out.printer.isEmpty()
                                     ? QStringLiteral("страницы не напечатаны: %1").arg(out.error)
                                     : QStringLiteral("страницы не напечатаны на принтере «%1»: %2").arg(out.printer, out.error));
     if (!note.isEmpty())
         say(note);
-    std::printf("Страниц: %d, принтер %s, задание %d\n", count, qUtf8Printable(out.printer), out.job);
+    if (!issue.notRecorded.isEmpty())
+        return fail(NotPrinted, QStringLiteral("задание %1 отправлено на принтер «%2», но не записано в журнал "
+                                               "бланков: %3")
+                                    .arg(out.job)
+                                    .arg(out.printer, issue.notRecorded));
+    std::printf("Страниц: %d, принтер %s, задание %d, %s %s\n", count, qUtf8Printable(out.printer), out.job,
+                issue.blanks.size() == 1 ? "бланк" : "бланки", qUtf8Printable(blanks::blanksText(issue.blanks)));
     return Done;
 }

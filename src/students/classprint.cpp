@@ -3,11 +3,13 @@
 #include "database/workbookmodel.h"
 #include "core/certificate.h"
 #include "language/outputcaptions.h"
+#include "register/issuing.h"
 #include "students/studentdatabasewindow.h"
 #include "students/spreadsheetview.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/dialogs.h"
+#include "widgets/notices.h"
 #include "widgets/pagepreview.h"
 
 #include <QDir>
@@ -33,8 +35,8 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc)
-    : QObject(&baza), m_window(baza), m_doc(doc)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
+    : QObject(&baza), m_window(baza), m_doc(doc), m_register(reg)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -61,9 +63,9 @@ ClassPrint::Printer &ClassPrint::printer()
     return p;
 }
 
-ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
 {
-    return new ClassPrint(baza, doc);
+    return new ClassPrint(baza, doc, reg);
 }
 
 void ClassPrint::applyLanguage(const QString &code)
@@ -142,10 +144,18 @@ bool ClassPrint::run(bool toPdf)
             inform(&m_window, outputCaption(OutputCaption::ClassNotSaved, code).arg(error));
         return !cancelled;
     }
-    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(russian), told);
-    if (out.ok)
-        inform(&m_window,
-               outputCaption(one ? OutputCaption::ClassSentOne : OutputCaption::ClassSentMany, code).arg(what, out.printer));
+    const blanks::Issue issue = blanks::printOnBlanks(m_register, blanks::classPages(base, records), std::nullopt, [&] {
+        return printer()(count, write, QStringLiteral("Аттестаты: %1").arg(russian), told);
+    });
+    const printing::Outcome &out = issue.out;
+    if (!issue.notRecorded.isEmpty())
+        notices::warning(&m_window, QStringLiteral("Задание %1 отправлено на принтер «%2», но не записано в журнал "
+                                                   "бланков: %3")
+                                        .arg(out.job)
+                                        .arg(out.printer, issue.notRecorded));
+    else if (out.ok)
+        inform(&m_window, outputCaption(one ? OutputCaption::ClassSentOne : OutputCaption::ClassSentMany, code)
+                              .arg(what, out.printer, blanks::blanksText(issue.blanks)));
     else if (!out.cancelled)
         inform(&m_window, out.printer.isEmpty()
                               ? outputCaption(OutputCaption::ClassNotPrinted, code).arg(out.error)

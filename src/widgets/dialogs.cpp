@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -49,6 +50,12 @@ Dialogs Dialogs::standard()
         if (const QRegularExpressionMatch m = suffix.match(filter); m.hasMatch())
             dialog.setDefaultSuffix(m.captured(1));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    d.text = [](QWidget *parent, const QString &title, const QString &label,
+                const QString &text) -> std::optional<QString> {
+        bool ok = false;
+        const QString got = QInputDialog::getText(shownOrNull(parent), title, label, QLineEdit::Normal, text, &ok);
+        return ok ? std::optional<QString>(got) : std::nullopt;
     };
     d.preview = [](PagePreview &preview) { return preview.exec() == QDialog::Accepted; };
     return d;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QCoreApplication;
 class QWidget;
@@ -26,6 +27,10 @@ struct Dialogs {
     // The file chosen to read or to write; empty when none was chosen.
     std::function<QString(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)>
         openFile, saveFile;
+    // A line of text asked for, with a first suggestion; nullopt when cancelled.
+    std::function<std::optional<QString>(QWidget *parent, const QString &title, const QString &label,
+                                         const QString &text)>
+        text;
     // Shows a page preview; whether to go on.
     std::function<bool(PagePreview &preview)> preview;
 

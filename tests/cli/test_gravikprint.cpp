@@ -1,6 +1,7 @@
 #include "printing/classrig.h"
 
 #include "core/cp1251.h"
+#include "register/blankregister.h"
 #include "support/programfolder.h"
 
 #include <QDirIterator>
@@ -72,7 +73,21 @@ private slots:
         base = Certificate::fromState(*StateFile::load(folder.file("1.txt"), &error));
         before = snapshot(folder.path());
     }
-    void cleanupTestCase() { QCOMPARE(snapshot(folder.path()), before); } // nothing written in DIR
+    // Nothing written in DIR but the register of blanks, which no failed run wrote into.
+    void cleanupTestCase()
+    {
+        auto withoutRegister = [this](QStringList files) {
+            files.removeIf([this](const QString &f) {
+                return f.startsWith(folder.file("data") + ' ') || f.contains("/data/register.sqlite");
+            });
+            return files;
+        };
+        QCOMPARE(withoutRegister(snapshot(folder.path())), withoutRegister(before));
+        blanks::Register reg(folder.file("data/register.sqlite"));
+        QVERIFY(reg.use());
+        QCOMPARE(reg.count(), 0);
+        QVERIFY(!reg.nextBlank()); // a blank given for a run that failed is not kept
+    }
 
     void helpAndVersion()
     {
@@ -80,13 +95,13 @@ private slots:
         QCOMPARE(help.code, 0);
         QString rest = help.out;
         for (const char *o : {"--dir <ПАПКА>", "--pupil <ФИО>", "--all", "--rows <СТРОКИ>", "--pdf <ФАЙЛ>",
-                              "--printer <ОЧЕРЕДЬ>", "-h, --help", "-v, --version"}) {
+                              "--printer <ОЧЕРЕДЬ>", "--blank <СЕРИЯ НОМЕР>", "--register-csv <ФАЙЛ>", "-h, --help", "-v, --version"}) {
             QVERIFY2(help.out.contains(QString::fromUtf8(o)), o);
             rest.remove(QString::fromUtf8(o));
         }
         // Apart from the options and the names of things, all Russian.
         rest.remove(QStringLiteral(GRAVIK_PRINT_EXE));
-        for (const char *name : {"1.txt", "Baza.xml", "PDF", "CUPS", "data/"})
+        for (const char *name : {"1.txt", "Baza.xml", "PDF", "CSV", "CUPS", "data/"})
             rest.remove(name);
         QVERIFY2(!rest.contains(QRegularExpression("[A-Za-z]")), qPrintable(rest));
         const Run version = gravikPrint({"--version"});
@@ -149,9 +164,13 @@ private slots:
                                        << "ученика «Ученик2 Имя2» нет в " + folder.file("Baza.xml");
         QTest::newRow("pdf not written") << QStringList{"--pdf", "/nonexistent/dir/x.pdf"} << 3
                                          << "Не удалось записать файл /nonexistent/dir/x.pdf";
-        QTest::newRow("no default printer") << QStringList{} << 3
+        QTest::newRow("no blank") << QStringList{} << 2 << "не задан следующий бланк";
+        QTest::newRow("bad blank") << QStringList{"--blank", "0012345"} << 2 << "--blank «0012345»";
+        QTest::newRow("blank for a pdf") << QStringList{"--blank", "ЖОБ 1", "--pdf", pdf} << 2
+                                         << "--blank не нужен с --pdf";
+        QTest::newRow("no default printer") << QStringList{"--blank", "ЖОБ 1"} << 3
                                             << "страницы не напечатаны: в системе нет принтера по умолчанию";
-        QTest::newRow("unknown printer") << QStringList{"--printer", "nowhere"} << 3
+        QTest::newRow("unknown printer") << QStringList{"--printer", "nowhere", "--blank", "ЖОБ 1"} << 3
                                          << "не напечатаны на принтере «nowhere»: принтер «nowhere» не найден";
     }
     void failures()

@@ -231,7 +231,7 @@ private slots:
             p.waitForFinished(60000);
             return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         };
-        const QString said = run({"--printer", "gravik-test2"});
+        const QString said = run({"--printer", "gravik-test2", "--blank", "ЖОБ 0000001"});
         const int job = QRegularExpression(QStringLiteral("задание (\\d+)")).match(said).captured(1).toInt();
         QVERIFY2(job > 0, qPrintable(said));
         const QString printed = waitForJob("gravik-test2", job);

@@ -2,6 +2,7 @@
 #include "support/mainwindow.h"
 
 #include "app/windows.h"
+#include "register/blankregister.h"
 #include "core/certificatefields.h"
 #include "core/cp1251.h"
 #include "editor/certificatewindow.h"
@@ -348,9 +349,10 @@ void ChooserTest::programWiring()
               database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
     DialogAnswers fakes;
     StudentDatabase db;
+    blanks::Register blankRegister;
     WindowRegistry registry;
     TestMainWindow main([] { return QStringList{"Times New Roman"}; });
-    registerWindows(registry, main, db);
+    registerWindows(registry, main, db, blankRegister);
     QString error;
     QVERIFY2(main.startUp(&error), qPrintable(error));
     QCOMPARE(main.pupilList()->count(), 2);

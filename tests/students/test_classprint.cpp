@@ -6,6 +6,7 @@
 
 #include "app/windows.h"
 #include "database/workbookmodel.h"
+#include "register/blankregister.h"
 #include "printdialog/printdialog.h"
 #include "students/classprint.h"
 #include "students/spreadsheetview.h"
@@ -33,6 +34,7 @@ struct Rig {
     ProgramFolder folder;
     DialogAnswers answers;
     StudentDatabase db;
+    blanks::Register blankRegister;
     WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     QTemporaryDir out;
@@ -48,7 +50,10 @@ struct Rig {
         rows[3][6] = "Учитель9";
         rows[3][8] = "Ж-999";
         folder.write("Baza.xml", databaseOf(rows));
-        registerWindows(registry, main, db);
+        registerWindows(registry, main, db, blankRegister);
+        // Pages to a printer go onto blanks: the operator has said which comes next.
+        blankRegister.use();
+        blankRegister.setNextBlank({"ЖОБ", "0000001"}, nullptr);
         QString error;
         if (!main.startUp(&error))
             qWarning("%s", qPrintable(error));
@@ -199,7 +204,7 @@ private slots:
         const Certificate base = rig.main.document().certificate();
         click(rig.bazaButton("Image7"));
         QCOMPARE(sent, std::vector<QString>({"Аттестаты: 4 аттестата"}));
-        QCOMPARE(rig.messages, QStringList({"4 аттестата отправлены на принтер «test»."}));
+        QCOMPARE(rig.messages, QStringList({"4 аттестата отправлены на принтер «test», бланки ЖОБ 0000001–0000004."}));
         checkClassPdf(rig.out.filePath("job.pdf"), base, rig.rows);
     }
 
