@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(spreadsheetml statefile language cp1251 png)
+[ ${#targets[@]} -gt 0 ] || targets=(spreadsheetml statefile language cp1251 blankpicture)
 
 launcher=()
 if command -v ccache >/dev/null; then
@@ -27,7 +27,7 @@ declare -A seeds=(
   [statefile]="defaults/1.txt"
   [language]="defaults/data/lang.txt defaults/data/languare.txt"
   [cp1251]="defaults/data/languare.txt defaults/1.txt"
-  [png]=""
+  [blankpicture]=""
 )
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -6,6 +6,8 @@
 #include "core/programdir.h"
 #include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
+#include "register/blankregister.h"
+#include "widgets/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -60,6 +62,7 @@ int main(int argc, char *argv[])
     gravik::commandline::answerInfoOptions(argc, argv);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the main window's shut-down ends the program
+    gravik::useRussianStandardDialogs(app);
 
     const auto dir = gravik::commandline::programDirArgument();
     if (!dir)
@@ -88,8 +91,9 @@ int main(int argc, char *argv[])
     gravik::WindowRegistry registry;
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase database;
+    gravik::blanks::Register blankRegister;
     gravik::CertificateWindow main(certificate);
-    gravik::registerWindows(registry, main, database);
+    gravik::registerWindows(registry, main, database, blankRegister);
 
     QString error;
     if (!main.startUp(&error))

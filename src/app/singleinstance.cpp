@@ -1,26 +1,34 @@
 #include "app/singleinstance.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
-#include <QLockFile>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace gravik {
 
-QString SingleInstance::lockPath(const QString &programDir)
-{
-    const QByteArray key = QFileInfo(programDir).canonicalFilePath().toUtf8();
-    const QString hash = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
-    return QDir::temp().filePath(QStringLiteral("gravik-%1.lock").arg(hash));
-}
-
 SingleInstance::SingleInstance(const QString &programDir)
-    : m_lock(std::make_unique<QLockFile>(lockPath(programDir)))
 {
-    m_lock->setStaleLockTime(0); // only a dead holder makes a lock stale
-    m_acquired = m_lock->tryLock(0);
+    // Close-on-exec: a program started from the settings window must not
+    // inherit the lock and keep the folder after we end.
+    m_fd = ::open(QFile::encodeName(programDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_acquired = true;
+        return;
+    }
+    int rc;
+    do
+        rc = ::flock(m_fd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    m_acquired = rc == 0 || errno != EWOULDBLOCK;
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 } // namespace gravik

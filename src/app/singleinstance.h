@@ -2,25 +2,26 @@
 
 #include <QString>
 
-#include <memory>
-
-class QLockFile;
-
 namespace gravik {
 
-// One running copy per program directory. The lock lives outside the program
-// directory (which holds only the program and its data) and is taken over when
-// the copy that held it died.
+// One running copy per program directory. The guard is an advisory lock on
+// the directory itself, so it follows the folder on disk whatever path, bind
+// mount or temporary folder a copy was started with; the system drops it when
+// its holder ends, however it ends, and it leaves no file behind.
 class SingleInstance
 {
 public:
     explicit SingleInstance(const QString &programDir);
     ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // False only when another copy holds the folder; a folder whose lock
+    // cannot be asked about at all does not stop the program.
     bool acquired() const { return m_acquired; }
-    static QString lockPath(const QString &programDir);
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
     bool m_acquired = false;
 };
 

@@ -1,76 +1,112 @@
 #include "core/blankunderlay.h"
 
 #include "core/atomicfile.h"
-#include "core/pngdecoder.h"
 #include "core/programdir.h"
 #include "core/textfile.h"
+#include "core/twips.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QGuiApplication>
 #include <QImageWriter>
 
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
 
 namespace gravik {
 
 namespace {
 
 constexpr double inchesPerMeter = 1 / 0.0254;
-constexpr double minDpi = 10, maxDpi = 10000;
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
-
-QString readerReason(const QImageReader &r)
-{
-    switch (r.error()) {
-    case QImageReader::FileNotFoundError: return QStringLiteral("файл не найден");
-    case QImageReader::UnsupportedFormatError: return QStringLiteral("это не изображение PNG, JPEG или TIFF");
-    case QImageReader::InvalidDataError: return QStringLiteral("изображение повреждено");
-    default: return r.errorString();
-    }
-}
-
-// The file's bytes and the picture they hold.
-struct ReadPicture {
-    QByteArray bytes;
-    QImage image;
-    QByteArray format;
-};
-
-std::optional<ReadPicture> readPicture(const QString &path, QString *error)
-{
-    ReadPicture out;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = fileOpenError(file, path);
-        return std::nullopt;
-    }
-    out.bytes = file.readAll();
-    out.image = png::decodeCommon(out.bytes);
-    if (!out.image.isNull()) {
-        out.format = "png";
-        return out;
-    }
-    QBuffer buffer(&out.bytes);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    out.format = reader.format();
-    out.image = reader.read();
-    if (out.image.isNull()) {
-        *error = QStringLiteral("Не удалось прочитать изображение бланка %1: %2").arg(native(path), readerReason(reader));
-        return std::nullopt;
-    }
-    return out;
-}
 
 QString formatDpi(double dpi)
 {
     // Files name whole dots a metre, a step of 0.0254 dpi (300 dpi is 11811,
     // 299.9994 dpi): one decimal gives back what the scanner was set to.
     return QString::number(std::round(dpi * 10) / 10, 'g', 10);
+}
+
+// The screen's resolution in device pixels.
+struct Device {
+    double dpiX, dpiY, ratio;
+};
+
+Device device()
+{
+    const double ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return {twips::screenDpiX() * ratio, twips::screenDpiY() * ratio, ratio};
+}
+
+// The pair is saved through a journal beside it: the new picture, then the new
+// placement; the placement's arrival commits both, and two renames put them in
+// place. Whatever a crash interrupts, completePair gives the old pair or the new.
+struct PairFiles {
+    QString picture = BlankUnderlay::pictureFile(), placement = BlankUnderlay::placementFile();
+    QString newPicture = programdir::file(QStringLiteral("data/blank-new.png"));
+    QString newPlacement = programdir::file(QStringLiteral("data/blank-new.txt"));
+};
+
+bool replaceFile(const QString &from, const QString &to, QString *error)
+{
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
+    if (!ec)
+        return true;
+    if (error)
+        *error = QStringLiteral("Не удалось записать файл %1: %2")
+                     .arg(native(to), fileFailureReason(ec.value(), QString::fromStdString(ec.message())));
+    return false;
+}
+
+bool completePair(const PairFiles &f, QString *error)
+{
+    if (!QFileInfo::exists(f.newPlacement)) {
+        QFile::remove(f.newPicture); // not committed: the old pair stands
+        return true;
+    }
+    if (QFileInfo::exists(f.newPicture) && !replaceFile(f.newPicture, f.picture, error))
+        return false;
+    return replaceFile(f.newPlacement, f.placement, error);
+}
+
+bool storePair(const PairFiles &f, const QByteArray &png, const BlankPlacement &p, QString *error)
+{
+    QDir().mkpath(QFileInfo(f.picture).path());
+    if (!writeFileAtomically(f.newPicture, png, error))
+        return false;
+    if (!textfile::writeLines(f.newPlacement, p.toLines(), error)) {
+        QFile::remove(f.newPicture);
+        return false;
+    }
+    return completePair(f, error);
+}
+
+// The bytes data/blank.png gets: a PNG as it came, byte for byte; other
+// formats as PNG, naming the resolution they had.
+std::optional<QByteArray> storedPng(blankpicture::Picture &picture, double dpi, const QString &target, QString *error)
+{
+    if (picture.format == "png")
+        return std::move(picture.bytes);
+    QImage named = picture.image;
+    named.setDotsPerMeterX(qRound(dpi * inchesPerMeter));
+    named.setDotsPerMeterY(qRound(dpi * inchesPerMeter));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // A middle setting: a third of the default's time for a scan, a tenth larger.
+    writer.setCompression(50);
+    if (!writer.write(named)) {
+        *error = QStringLiteral("Не удалось сохранить изображение бланка %1: %2")
+                     .arg(native(target), writer.errorString());
+        return std::nullopt;
+    }
+    return png;
 }
 
 } // namespace
@@ -83,6 +119,7 @@ QStringList BlankPlacement::toLines() const
 
 std::optional<BlankPlacement> BlankPlacement::fromLines(const QStringList &lines, QString *why)
 {
+    using namespace blankpicture;
     auto bad = [&](int line, const QString &what) {
         *why = QStringLiteral("строка %1: %2").arg(line).arg(what);
         return std::nullopt;
@@ -92,8 +129,8 @@ std::optional<BlankPlacement> BlankPlacement::fromLines(const QStringList &lines
     BlankPlacement p;
     bool ok = false;
     p.dpi = lines[0].toDouble(&ok);
-    if (!ok || !(p.dpi >= minDpi && p.dpi <= maxDpi))
-        return bad(1, QStringLiteral("«%1» не разрешение от %2 до %3 точек на дюйм").arg(lines[0]).arg(minDpi).arg(maxDpi));
+    if (!ok || !(p.dpi >= MinDpi && p.dpi <= MaxDpi))
+        return bad(1, QStringLiteral("«%1» не разрешение от %2 до %3 точек на дюйм").arg(lines[0]).arg(MinDpi).arg(MaxDpi));
     for (int i : {1, 2}) {
         const int v = lines[i].toInt(&ok);
         if (!ok || std::abs(v) > BlankUnderlay::MaxOffsetTwips)
@@ -106,17 +143,64 @@ std::optional<BlankPlacement> BlankPlacement::fromLines(const QStringList &lines
     return p;
 }
 
+BlankUnderlay::BlankUnderlay(QObject *parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(1);
+}
+
+BlankUnderlay::~BlankUnderlay()
+{
+    m_stopping = true;
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
 QString BlankUnderlay::pictureFile() { return programdir::file(QStringLiteral("data/blank.png")); }
 QString BlankUnderlay::placementFile() { return programdir::file(QStringLiteral("data/blank.txt")); }
 
-double BlankUnderlay::dotsPerInch(const QImage &image)
+void BlankUnderlay::run(std::function<Outcome()> work)
 {
-    // A file that names no resolution leaves the reader's default, which is
-    // the one a new image gets.
-    const int dpm = image.dotsPerMeterX();
-    if (dpm <= 0 || dpm == QImage(1, 1, QImage::Format_Mono).dotsPerMeterX())
-        return DefaultDpi;
-    return std::clamp(dpm / inchesPerMeter, minDpi, maxDpi);
+    ++m_jobs;
+    m_pool.start([this, work = std::move(work)] {
+        Outcome o = work();
+        // Queued to this object: dropped with it when it goes first.
+        QMetaObject::invokeMethod(this, [this, o = std::move(o)]() mutable { finish(std::move(o)); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void BlankUnderlay::finish(Outcome o)
+{
+    --m_jobs;
+    if (o.chosen)
+        --m_choosing;
+    if (!o.copy) {
+        if (o.chosen) {
+            if (m_placementUnsaved && !m_choosing) {
+                m_placementUnsaved = false;
+                QString ignored;
+                writePlacement(m_placement, &ignored);
+            }
+            emit chooseFailed(o.error);
+            return;
+        }
+        m_screen = QImage();
+        emit pictureChanged();
+        emit pictureFailed(o.file, o.error);
+        return;
+    }
+    m_screen = std::move(o.copy->image);
+    m_screen.setDevicePixelRatio(device().ratio);
+    if (o.chosen) {
+        m_placement = o.placement;
+        m_dpiFromPicture = false;
+        m_placementUnsaved = false; // the picture comes at the corner, as saved
+        emit placementChanged();
+    } else if (m_dpiFromPicture) {
+        m_placement.dpi = o.copy->dpi;
+        emit placementChanged();
+    }
+    emit pictureChanged();
 }
 
 bool BlankUnderlay::load(QString *error, QString *file)
@@ -126,73 +210,74 @@ bool BlankUnderlay::load(QString *error, QString *file)
         error = &sinks[0];
     if (!file)
         file = &sinks[1];
-    const bool hasPlacement = QFileInfo::exists(placementFile());
-    if (!hasPlacement && !QFileInfo::exists(pictureFile()))
-        return true; // no blank was ever chosen
-    m_picture = QImage();
-    auto read = readPicture(pictureFile(), error);
-    if (!read) {
-        *file = pictureFile();
-        emit pictureChanged();
+    const PairFiles files;
+    if (!completePair(files, error)) {
+        *file = files.placement;
         return false;
     }
-    m_picture = std::move(read->image);
+    const bool hasPlacement = QFileInfo::exists(files.placement);
+    if (!hasPlacement && !QFileInfo::exists(files.picture))
+        return true; // no blank was ever chosen
     BlankPlacement p;
-    p.dpi = dotsPerInch(m_picture);
     bool ok = true;
     if (hasPlacement) {
         QString why;
-        const auto lines = textfile::readLines(placementFile(), error);
+        const auto lines = textfile::readLines(files.placement, error);
         std::optional<BlankPlacement> stored;
         if (lines && !(stored = BlankPlacement::fromLines(*lines, &why)))
-            *error = QStringLiteral("Файл %1, %2").arg(native(placementFile()), why);
+            *error = QStringLiteral("Файл %1, %2").arg(native(files.placement), why);
         ok = stored.has_value();
         if (!ok)
-            *file = placementFile();
+            *file = files.placement;
         p = stored.value_or(p);
     }
     m_placement = p;
-    emit pictureChanged();
+    m_dpiFromPicture = !ok || !hasPlacement;
     emit placementChanged();
+
+    const Device d = device();
+    const blankpicture::CacheKey key{files.picture, m_dpiFromPicture ? 0 : p.dpi, d.dpiX, d.dpiY};
+    run([key, this] {
+        Outcome o;
+        if (m_stopping)
+            return o;
+        if ((o.copy = blankpicture::cached(key)))
+            return o;
+        const auto picture = blankpicture::read(key.picture, &o.error);
+        if (!picture) {
+            o.file = key.picture;
+            return o;
+        }
+        const double dpi = key.dpi > 0 ? key.dpi : blankpicture::dotsPerInch(picture->image);
+        o.copy = blankpicture::screenCopy(picture->image, dpi, key.deviceDpiX, key.deviceDpiY);
+        blankpicture::keep(key, *o.copy);
+        return o;
+    });
     return ok;
 }
 
-bool BlankUnderlay::choose(const QString &path, QString *error)
+void BlankUnderlay::choose(const QString &path)
 {
-    QString sink;
-    if (!error)
-        error = &sink;
-    auto read = readPicture(path, error);
-    if (!read)
-        return false;
-    BlankPlacement p;
-    p.dpi = dotsPerInch(read->image);
-    QByteArray png;
-    if (read->format == "png") {
-        png = std::move(read->bytes); // a copy, byte for byte
-    } else {
-        // Other formats are stored as PNG, naming the resolution they had.
-        QImage named = read->image;
-        named.setDotsPerMeterX(qRound(p.dpi * inchesPerMeter));
-        named.setDotsPerMeterY(qRound(p.dpi * inchesPerMeter));
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        // A middle setting: a third of the default's time for a scan, a tenth larger.
-        writer.setCompression(50);
-        if (!writer.write(named)) {
-            *error = QStringLiteral("Не удалось сохранить изображение бланка %1: %2").arg(native(pictureFile()), writer.errorString());
-            return false;
-        }
-    }
-    QDir().mkpath(QFileInfo(pictureFile()).path());
-    if (!writeFileAtomically(pictureFile(), png, error) || !writePlacement(p, error))
-        return false;
-    m_picture = std::move(read->image);
-    m_placement = p;
-    emit pictureChanged();
-    emit placementChanged();
-    return true;
+    const PairFiles files;
+    const Device d = device();
+    ++m_choosing;
+    run([path, files, d, this] {
+        Outcome o;
+        o.chosen = true;
+        auto picture = blankpicture::read(path, &o.error);
+        if (!picture || m_stopping)
+            return o;
+        BlankPlacement p;
+        p.dpi = blankpicture::dotsPerInch(picture->image);
+        const auto png = storedPng(*picture, p.dpi, files.picture, &o.error);
+        if (!png || m_stopping || !storePair(files, *png, p, &o.error))
+            return o;
+        const blankpicture::CacheKey key{files.picture, p.dpi, d.dpiX, d.dpiY};
+        o.copy = blankpicture::screenCopy(picture->image, p.dpi, d.dpiX, d.dpiY);
+        blankpicture::keep(key, *o.copy);
+        o.placement = p;
+        return o;
+    });
 }
 
 bool BlankUnderlay::setOffset(int xTwips, int yTwips, QString *error)
@@ -220,6 +305,12 @@ bool BlankUnderlay::setShown(bool shown, QString *error)
 
 bool BlankUnderlay::writePlacement(const BlankPlacement &p, QString *error)
 {
+    // A chosen picture on its way saves its own placement; the change is saved
+    // after it, should it fail.
+    if (m_choosing > 0) {
+        m_placementUnsaved = true;
+        return true;
+    }
     return textfile::writeLines(placementFile(), p.toLines(), error);
 }
 

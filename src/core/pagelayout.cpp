@@ -24,11 +24,19 @@ int textFlags(const CertificateField &f)
     return h | Qt::AlignTop | Qt::TextSingleLine;
 }
 
-void drawFieldText(QPainter &p, const QRectF &box, const CertificateField &f, const QString &text,
+QString shownText(const CertificateField &f, const QString &text)
+{
+    constexpr qsizetype a4LongSideTwips = 16838;
+    const qsizetype most = f.box == CertificateField::Box::Centred ? qsizetype(f.width) + 1 : a4LongSideTwips + 1;
+    return text.size() <= most ? text : text.first(most);
+}
+
+void drawFieldText(QPainter &p, const QRectF &box, const CertificateField &f, const QString &whole,
                    const QFont &font, const QColor &color)
 {
-    if (text.isEmpty())
+    if (whole.isEmpty())
         return;
+    const QString text = shownText(f, whole);
     p.save();
     p.setFont(font);
     p.setPen(color);
@@ -45,7 +53,7 @@ QRectF deviceBox(QPainter &p, const FieldContent &c, double dpiX, double dpiY)
 {
     const CertificateField &f = certificateField(c.number);
     const QFontMetricsF fm(c.font, p.device());
-    const double wTw = twips::fromDevice(fm.horizontalAdvance(c.text), dpiX);
+    const double wTw = twips::fromDevice(fm.horizontalAdvance(shownText(f, c.text)), dpiX);
     const double hTw = twips::fromDevice(fm.height(), dpiY);
     const QRectF t = boxTwips(f, c.xTwips, c.yTwips, wTw, hTw);
     return QRectF(twips::toDevice(t.left(), dpiX), twips::toDevice(t.top(), dpiY),

@@ -34,8 +34,15 @@ QRectF boxTwips(const CertificateField &f, double x, double y, double textWidthT
 // Text flags: one line from the top of the box, centred or from the left edge.
 int textFlags(const CertificateField &f);
 
-// Draws a field's text into a box given in the painter's device pixels.
-// Centred boxes clip their text at the box, as the preview does.
+// As much of a field's text as it can ever show, and all that is measured or
+// drawn of it. No visible character is narrower than a twip, so a centred box
+// shows no more characters than it is twips wide, and a fitted one, which runs
+// on to the right, no more than an A4 sheet is long.
+QString shownText(const CertificateField &f, const QString &text);
+
+// Draws a field's text (what shownText leaves of it) into a box given in the
+// painter's device pixels. Centred boxes clip their text at the box, as the
+// preview does.
 void drawFieldText(QPainter &p, const QRectF &deviceBox, const CertificateField &f,
                    const QString &text, const QFont &font, const QColor &color);
 

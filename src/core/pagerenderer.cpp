@@ -202,6 +202,11 @@ bool PdfFile::addTestPage(const std::vector<FieldContent> &fields, QString *erro
                 [&](double dpiX, double dpiY) { drawRulers(*m_painter, dpiX, dpiY, printable); }, error);
 }
 
+bool PdfFile::addDrawing(const Drawing &drawing, QString *error)
+{
+    return draw([](double, double) {}, [&](double dpiX, double dpiY) { drawing(*m_painter, dpiX, dpiY); }, error);
+}
+
 bool PdfFile::addPage(const Certificate &c, QString *error)
 {
     return addPage(contents(c), error);

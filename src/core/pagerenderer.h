@@ -72,6 +72,10 @@ public:
     bool addPage(const std::vector<FieldContent> &fields, QString *error);
     // The test page (drawTestPage, moved by the offset, and drawRulers).
     bool addTestPage(const std::vector<FieldContent> &fields, QString *error);
+    // A page of another document (a list, a form): drawn in device pixels
+    // from the printable area's corner, not moved by the printer's offset.
+    using Drawing = std::function<void(QPainter &p, double dpiX, double dpiY)>;
+    bool addDrawing(const Drawing &drawing, QString *error);
     // Writes the file; false and *error when it could not be.
     bool commit(QString *error);
     int pageCount() const { return m_pages; }

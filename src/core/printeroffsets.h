@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QPointF>
 #include <QString>
@@ -33,10 +34,14 @@ struct PrinterOffset {
 // data/printers.txt: per CUPS queue one line "QUEUE<TAB>X<TAB>Y", millimetres
 // with a decimal point, code page 1251, CR LF. Lines it does not change
 // (printers this machine does not have, lines it cannot read) are written
-// back as they were.
+// back as they were. The file's bytes are kept once and a line is a span of
+// them, so a long file of lines nobody reads costs little more than itself.
 class PrinterOffsets
 {
 public:
+    // A message names this many bad lines and counts the rest.
+    static constexpr int NamedBadLines = 10;
+
     // The lines of data; the numbers (1-based) of lines that are not
     // "QUEUE TAB X TAB Y" within the limits go into *badLines. Empty lines
     // are neither offsets nor bad.
@@ -52,17 +57,26 @@ public:
     static PrinterOffsets read(const QString &path, QString *problem = nullptr, QList<int> *badLines = nullptr);
     bool write(const QString &path, QString *error) const;
 
-    // The message naming the file and these bad lines.
+    // The message naming the file and the first of these bad lines, with the
+    // count of the others.
     static QString badLinesMessage(const QString &path, const QList<int> &lines);
 
 private:
     friend PrinterOffsets printeroffsets::current();
     struct Line {
-        QByteArray raw; // as read, for lines written back untouched
-        QString queue;  // empty: a line that is no offset
+        qsizetype start = 0; // in m_bytes, without its line end
+        qsizetype length = 0;
+        int entry = -1; // in m_entries; -1: a line that is no offset
+    };
+    struct Entry {
+        QString queue;
         PrinterOffset offset;
     };
+    QByteArrayView raw(const Line &line) const { return QByteArrayView(m_bytes).sliced(line.start, line.length); }
+
+    QByteArray m_bytes; // the file as read, then the lines made here
     std::vector<Line> m_lines;
+    std::vector<Entry> m_entries;
 };
 
 namespace printeroffsets {

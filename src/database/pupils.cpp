@@ -2,8 +2,6 @@
 
 #include "database/database.h"
 
-#include <QHash>
-
 #include <algorithm>
 
 namespace gravik::pupils {
@@ -89,26 +87,37 @@ page::PageWriter classPages(const Certificate &base, const std::vector<StudentRe
 
 std::vector<StudentRecord> listedPupils(const Worksheet &sheet)
 {
-    // One search walk for the whole class: the last row of each entry.
-    QHash<QString, int> lastRow;
-    searchRows(sheet, [&](int row) { lastRow.insert(entryOf(sheet, row), row); });
     std::vector<StudentRecord> out;
-    for (const QString &entry : listEntries(sheet))
-        if (const auto it = lastRow.constFind(entry); it != lastRow.constEnd())
-            out.push_back(recordOf(sheet, *it));
+    for (int row = studentdb::FirstPupilRow; row <= MaxSheetRows && !sheet.textView(row, 3).isEmpty(); ++row)
+        out.push_back(recordOf(sheet, row));
     return out;
 }
+
+namespace {
+bool holdsPupil(const SheetRow &row)
+{
+    return std::any_of(row.cells.begin(), row.cells.end(), [](const SheetCell &c) {
+        return c.column >= 1 && c.column <= studentdb::ColumnCount && !c.text.isEmpty();
+    });
+}
+} // namespace
 
 std::vector<StudentRecord> rowRange(const Worksheet &sheet, int first, int last)
 {
     std::vector<StudentRecord> out;
     last = std::min(last, sheet.usedRows());
-    for (int row = std::max(first, studentdb::FirstPupilRow); row <= last; ++row) {
-        StudentRecord rec = recordOf(sheet, row);
-        if (std::any_of(rec.begin(), rec.end(), [](const QString &v) { return !v.isEmpty(); }))
-            out.push_back(std::move(rec));
-    }
+    for (int row = std::max(first, studentdb::FirstPupilRow); row <= last; ++row)
+        if (const SheetRow *r = sheet.row(row); r && holdsPupil(*r))
+            out.push_back(recordOf(sheet, row));
     return out;
+}
+
+int lastPupilRow(const Worksheet &sheet)
+{
+    for (auto it = sheet.rows.rbegin(); it != sheet.rows.rend() && it->index >= studentdb::FirstPupilRow; ++it)
+        if (holdsPupil(*it))
+            return it->index;
+    return 0;
 }
 
 } // namespace gravik::pupils

@@ -47,13 +47,16 @@ StudentRecord recordOf(const Certificate &c);
 // applied as choosing the pupil applies them. Keeps references to both.
 page::PageWriter classPages(const Certificate &base, const std::vector<StudentRecord> &pupils);
 
-// A class as the chooser would give it: for every listed entry, the record
-// that choosing it copies (the last matching row above the first empty
-// column A). An entry choosing would copy nothing from is left out.
+// A class: every row the list shows, each with its own nine values. Two
+// pupils of the same name are two pages, never the same one twice; only a
+// choice in the list goes by the name.
 std::vector<StudentRecord> listedPupils(const Worksheet &sheet);
 
 // Grid rows first..last (clamped to the pupil rows), each row's own values;
 // a row with all nine cells empty is no pupil and is left out.
 std::vector<StudentRecord> rowRange(const Worksheet &sheet, int first, int last);
+
+// The lowest row with any of the nine values; 0 when there is none.
+int lastPupilRow(const Worksheet &sheet);
 
 } // namespace gravik::pupils

@@ -32,9 +32,29 @@ Qt::Alignment verticalOf(const QString &v)
 
 } // namespace
 
+// One operator edit of one or many cells, applied through the model.
+class WorkbookModel::EditStep : public QUndoCommand
+{
+public:
+    EditStep(WorkbookModel &model, std::vector<CellChange> changes) : m_model(model), m_changes(std::move(changes)) {}
+    void redo() override { m_model.apply(m_changes, true); }
+    void undo() override { m_model.apply(m_changes, false); }
+
+private:
+    WorkbookModel &m_model;
+    const std::vector<CellChange> m_changes;
+};
+
 WorkbookModel::WorkbookModel(QObject *parent) : QAbstractTableModel(parent)
 {
+    connect(&m_history, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
     setWorkbook(studentdb::builtIn());
+}
+
+// The history's last steps go with it, telling no one.
+WorkbookModel::~WorkbookModel()
+{
+    m_history.disconnect(this);
 }
 
 void WorkbookModel::setWorkbook(Workbook book)
@@ -49,6 +69,7 @@ void WorkbookModel::setWorkbook(Workbook book)
     m_looks.assign(m_book.styles.size() + 1, std::nullopt);
     updateExtent();
     endResetModel();
+    m_history.clear(); // the steps were edits of the old content
     setModified(false);
 }
 
@@ -88,10 +109,11 @@ bool WorkbookModel::writeCell(const QString &sheetName, const QString &a1, const
 
 void WorkbookModel::setModified(bool modified)
 {
-    if (m_modified == modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
+    // Modified content has no clean step to undo back to.
+    if (modified)
+        m_history.resetClean();
+    else
+        m_history.setClean();
 }
 
 double WorkbookModel::columnWidthPoints(int column) const
@@ -200,7 +222,10 @@ QVariant WorkbookModel::data(const QModelIndex &index, int role) const
     const int row = index.row() + 1, column = index.column() + 1;
     const Worksheet &s = activeSheet();
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+        const QStringView text = s.textView(row, column);
+        return text.first(std::min(text.size(), ShownCharacters)).toString();
+    }
     case Qt::EditRole:
         return s.text(row, column);
     case Qt::FontRole:
@@ -233,35 +258,58 @@ QVariant WorkbookModel::data(const QModelIndex &index, int role) const
     }
 }
 
-bool WorkbookModel::writeEdit(int row, int column, const QString &text)
+std::optional<WorkbookModel::CellChange> WorkbookModel::changeOf(int row, int column, const QString &text) const
 {
-    Worksheet &s = *m_book.active();
-    const SheetCell *old = s.cell(row, column);
-    if ((old ? old->text.view() : QStringView()) == text)
-        return false;
+    const SheetCell *old = activeSheet().cell(row, column);
+    const QStringView was = old ? old->text.view() : QStringView();
+    const CellType wasType = old ? old->type : CellType::Empty;
+    if (was == text)
+        return std::nullopt;
     // A number stays a number while it is edited as one.
-    CellType type = CellType::String;
+    CellType type = text.isEmpty() ? CellType::Empty : CellType::String;
     QString stored = text;
-    if (old && old->type == CellType::Number) {
+    if (wasType == CellType::Number) {
         if (auto plain = plainDecimal(text)) {
             type = CellType::Number;
             stored = *plain;
         }
     }
-    s.setText(row, column, stored, type);
+    if (was == stored && wasType == type)
+        return std::nullopt;
+    return CellChange{row, column, was.toString(), stored, wasType, type};
+}
+
+bool WorkbookModel::record(std::vector<CellChange> changes)
+{
+    if (changes.empty())
+        return false;
+    m_history.push(new EditStep(*this, std::move(changes)));
     return true;
+}
+
+void WorkbookModel::apply(const std::vector<CellChange> &changes, bool after)
+{
+    Worksheet &s = *m_book.active();
+    int top = MaxSheetRows, left = MaxSheetColumns, bottom = 0, right = 0;
+    for (const CellChange &c : changes) {
+        s.setText(c.row, c.column, after ? c.after : c.before, after ? c.afterType : c.beforeType);
+        top = std::min(top, c.row);
+        left = std::min(left, c.column);
+        bottom = std::max(bottom, c.row);
+        right = std::max(right, c.column);
+    }
+    grow(bottom, right);
+    emit dataChanged(index(top - 1, left - 1), index(bottom - 1, right - 1));
 }
 
 bool WorkbookModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    const int row = index.row() + 1, column = index.column() + 1;
-    if (!writeEdit(row, column, value.toString()))
-        return true;
-    grow(row, column);
-    emit dataChanged(index, index);
-    setModified(true);
+    std::vector<CellChange> changes;
+    if (auto c = changeOf(index.row() + 1, index.column() + 1, value.toString()))
+        changes.push_back(std::move(*c));
+    record(std::move(changes));
     return true;
 }
 
@@ -269,43 +317,26 @@ bool WorkbookModel::setTexts(int row, int column, const QList<QStringList> &rows
 {
     if (row < 1 || column < 1)
         return false;
-    bool changed = false;
-    int lastRow = row, lastColumn = column;
+    std::vector<CellChange> changes;
     const int rowCount = int(std::min<qsizetype>(rows.size(), MaxSheetRows - row + 1));
     for (int r = 0; r < rowCount; ++r) {
         const QStringList &cells = rows[r];
         const int columns = int(std::min<qsizetype>(cells.size(), MaxSheetColumns - column + 1));
         for (int c = 0; c < columns; ++c)
-            if (writeEdit(row + r, column + c, cells[c])) {
-                changed = true;
-                lastRow = std::max(lastRow, row + r);
-                lastColumn = std::max(lastColumn, column + c);
-            }
+            if (auto change = changeOf(row + r, column + c, cells[c]))
+                changes.push_back(std::move(*change));
     }
-    if (!changed)
-        return false;
-    grow(lastRow, lastColumn);
-    emit dataChanged(index(row - 1, column - 1), index(lastRow - 1, lastColumn - 1));
-    setModified(true);
-    return true;
+    return record(std::move(changes));
 }
 
 bool WorkbookModel::clearCells(const QModelIndexList &cells)
 {
-    int top = m_rows, left = m_columns, bottom = -1, right = -1;
-    for (const QModelIndex &i : cells) {
-        if (i.model() != this || !writeEdit(i.row() + 1, i.column() + 1, QString()))
-            continue;
-        top = std::min(top, i.row());
-        left = std::min(left, i.column());
-        bottom = std::max(bottom, i.row());
-        right = std::max(right, i.column());
-    }
-    if (bottom < 0)
-        return false;
-    emit dataChanged(index(top, left), index(bottom, right));
-    setModified(true);
-    return true;
+    std::vector<CellChange> changes;
+    for (const QModelIndex &i : cells)
+        if (i.model() == this)
+            if (auto change = changeOf(i.row() + 1, i.column() + 1, QString()))
+                changes.push_back(std::move(*change));
+    return record(std::move(changes));
 }
 
 Qt::ItemFlags WorkbookModel::flags(const QModelIndex &index) const

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QUndoStack>
 
 #include <optional>
 #include <vector>
@@ -31,9 +32,13 @@ public:
     static constexpr int MinColumns = 26;
     static constexpr double FallbackColumnWidth = 48.0; // points
     static constexpr double FallbackRowHeight = 12.75;
+    // The most of a cell's text a view is given to show (the display role):
+    // as much as a spreadsheet cell holds. Edits and saving see it whole.
+    static constexpr qsizetype ShownCharacters = 32767;
 
     // Starts with the database's built-in content.
     explicit WorkbookModel(QObject *parent = nullptr);
+    ~WorkbookModel() override;
 
     const Workbook &workbook() const { return m_book; }
     const Worksheet &activeSheet() const { return *m_book.active(); }
@@ -52,14 +57,19 @@ public:
     bool writeCell(const QString &sheetName, const QString &a1, const QString &text);
 
     // Operator edits of many cells at once, each one step: one change for the
-    // views, one for the modified state. setTexts writes rows of texts from a
-    // cell on (1-based), cut at the sheet's edge; clearCells empties cells of
-    // this model. False when no cell changed.
+    // views, one for the modified state, one to undo. setTexts writes rows of
+    // texts from a cell on (1-based), cut at the sheet's edge; clearCells
+    // empties cells of this model. False when no cell changed.
     bool setTexts(int row, int column, const QList<QStringList> &rows);
     bool clearCells(const QModelIndexList &cells);
 
+    // The operator's edits, deletes and pastes, a step each. A new workbook
+    // empties it; undone back to the loaded or saved content, the model is
+    // unmodified again.
+    QUndoStack &history() { return m_history; }
+
     // Edits and imports not yet saved.
-    bool isModified() const { return m_modified; }
+    bool isModified() const { return !m_history.isClean(); }
     void setModified(bool modified);
 
     double columnWidthPoints(int column) const; // 1-based
@@ -86,13 +96,23 @@ private:
         bool wrap = false;
     };
     const Look &look(int style) const;
+    // One cell of an edit step: what it held and what it holds after.
+    struct CellChange {
+        int row, column;
+        QString before, after;
+        CellType beforeType, afterType;
+    };
+    class EditStep;
     void updateExtent();
     void grow(int row, int column);
-    bool writeEdit(int row, int column, const QString &text);
+    // How an edit changes a cell; nothing when the cell would stay as it is.
+    std::optional<CellChange> changeOf(int row, int column, const QString &text) const;
+    bool record(std::vector<CellChange> changes);
+    void apply(const std::vector<CellChange> &changes, bool after);
 
     Workbook m_book;
     int m_rows = 0, m_columns = 0;
-    bool m_modified = false;
+    QUndoStack m_history;
     int m_defaultStyle = -1;
     mutable std::vector<std::optional<Look>> m_looks; // [style + 1]
 };

@@ -1,6 +1,7 @@
 #include "editor/blankcontrols.h"
 
 #include "core/programdir.h"
+#include "core/twips.h"
 #include "editor/blankview.h"
 #include "editor/fieldlabel.h"
 #include "language/blankcaptions.h"
@@ -14,17 +15,29 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSpinBox>
+#include <QDoubleSpinBox>
 
 namespace gravik {
 
 using i18n::BlankCaption;
+
+namespace {
+
+constexpr double mmPerInch = 25.4;
+double mmFromTwips(int t) { return t * mmPerInch / twips::perInch; }
+int twipsFromMm(double mm) { return qRound(mm * twips::perInch / mmPerInch); }
+
+} // namespace
 
 BlankControls::BlankControls(QWidget &page, const LanguageCode &language)
     : QObject(&page), m_page(page), m_language(language), m_view(new BlankView(m_blank, &page))
 {
     page.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&page, &QWidget::customContextMenuRequested, this, &BlankControls::popupMenu);
+    connect(&m_blank, &BlankUnderlay::pictureFailed, this, &notices::fileProblem);
+    connect(&m_blank, &BlankUnderlay::chooseFailed, this, [this](const QString &error) {
+        notices::warning(&m_page, error);
+    });
 }
 
 BlankControls::~BlankControls()
@@ -34,7 +47,7 @@ BlankControls::~BlankControls()
 
 QString BlankControls::caption(BlankCaption which) const
 {
-    return i18n::blankCaption(which, m_language.text());
+    return i18n::blankCaption(which, m_language.shown());
 }
 
 void BlankControls::load()
@@ -76,9 +89,7 @@ void BlankControls::chooseBlank()
                                                      caption(BlankCaption::Filter));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!m_blank.choose(path, &error))
-        notices::warning(&m_page, error);
+    m_blank.choose(path); // the window keeps working while the picture is read
 }
 
 QDialog *BlankControls::showOffsetWindow()
@@ -93,16 +104,18 @@ QDialog *BlankControls::showOffsetWindow()
     d->setObjectName(QStringLiteral("UnderlayOffset"));
     d->setAttribute(Qt::WA_DeleteOnClose);
     auto *form = new QFormLayout(d);
-    auto spin = [&](const char *name, int value) {
-        auto *s = new QSpinBox(d);
+    // Millimetres, as the printer's offset; kept in twips.
+    auto spin = [&](const char *name, int twipsValue) {
+        auto *s = new QDoubleSpinBox(d);
         s->setObjectName(QString::fromLatin1(name));
-        s->setRange(-BlankUnderlay::MaxOffsetTwips, BlankUnderlay::MaxOffsetTwips);
-        s->setSingleStep(15);
-        s->setValue(value);
+        s->setDecimals(1);
+        s->setRange(-mmFromTwips(BlankUnderlay::MaxOffsetTwips), mmFromTwips(BlankUnderlay::MaxOffsetTwips));
+        s->setSingleStep(0.5); // about two pixels: each press is seen
+        s->setValue(mmFromTwips(twipsValue));
         return s;
     };
-    QSpinBox *x = spin("offsetX", m_blank.placement().xTwips);
-    QSpinBox *y = spin("offsetY", m_blank.placement().yTwips);
+    QDoubleSpinBox *x = spin("offsetX", m_blank.placement().xTwips);
+    QDoubleSpinBox *y = spin("offsetY", m_blank.placement().yTwips);
     auto *right = new QLabel(d), *down = new QLabel(d);
     form->addRow(right, x);
     form->addRow(down, y);
@@ -116,15 +129,15 @@ QDialog *BlankControls::showOffsetWindow()
         buttons->button(QDialogButtonBox::Close)->setText(caption(BlankCaption::Close));
     };
     captions();
-    connect(&m_language, &LanguageCode::changed, d, captions);
+    connect(&m_language, &LanguageCode::shownChanged, d, captions);
     // Every step is seen at once and kept, so the operator aligns by eye.
     auto apply = [this, x, y] {
         QString error;
-        if (!m_blank.setOffset(x->value(), y->value(), &error))
+        if (!m_blank.setOffset(twipsFromMm(x->value()), twipsFromMm(y->value()), &error))
             notices::warning(&m_page, error);
     };
-    connect(x, &QSpinBox::valueChanged, this, apply);
-    connect(y, &QSpinBox::valueChanged, this, apply);
+    connect(x, &QDoubleSpinBox::valueChanged, this, apply);
+    connect(y, &QDoubleSpinBox::valueChanged, this, apply);
     d->show();
     d->activateWindow(); // the keyboard goes to the offsets at once
     x->setFocus();

@@ -17,36 +17,27 @@ BlankView::BlankView(const BlankUnderlay &blank, QWidget *page) : QWidget(page),
     setGeometry(page->rect());
     page->installEventFilter(this);
     lower();
-    connect(&blank, &BlankUnderlay::pictureChanged, this, &BlankView::rescale);
+    connect(&blank, &BlankUnderlay::pictureChanged, this, &BlankView::takePicture);
     connect(&blank, &BlankUnderlay::placementChanged, this, [this] { update(); });
-    rescale();
+    takePicture();
 }
 
 QRect BlankView::pictureRect() const
 {
     const BlankPlacement &p = m_blank.placement();
-    const double dx = twips::screenDpiX(), dy = twips::screenDpiY();
-    const QSize own = m_blank.picture().size();
-    return QRect(twips::toPixels(p.xTwips, dx), twips::toPixels(p.yTwips, dy),
-                 qRound(own.width() * dx / p.dpi), qRound(own.height() * dy / p.dpi));
+    return QRect(QPoint(twips::toPixels(p.xTwips, twips::screenDpiX()), twips::toPixels(p.yTwips, twips::screenDpiY())),
+                 m_shown.deviceIndependentSize().toSize());
 }
 
 bool BlankView::showsPicture() const
 {
-    return m_blank.placement().shown && !m_scaled.isNull();
+    return m_blank.placement().shown && !m_shown.isNull();
 }
 
-void BlankView::rescale()
+void BlankView::takePicture()
 {
-    if (!m_blank.hasPicture()) {
-        m_scaled = QPixmap();
-    } else {
-        const qreal ratio = devicePixelRatioF();
-        const QImage scaled = m_blank.picture().scaled(pictureRect().size() * ratio, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation);
-        m_scaled = QPixmap::fromImage(scaled);
-        m_scaled.setDevicePixelRatio(ratio);
-    }
+    m_shown = QPixmap::fromImage(m_blank.screenPicture());
+    m_shown.setDevicePixelRatio(m_blank.screenPicture().devicePixelRatio());
     update();
 }
 
@@ -59,9 +50,9 @@ void BlankView::paintEvent(QPaintEvent *e)
     const QRect part = e->rect() & at;
     if (part.isEmpty())
         return;
-    const qreal ratio = m_scaled.devicePixelRatio();
+    const qreal ratio = m_shown.devicePixelRatio();
     const QRect source(QPointF((part.topLeft() - at.topLeft()) * ratio).toPoint(), part.size() * ratio);
-    p.drawPixmap(part, m_scaled, source);
+    p.drawPixmap(part, m_shown, source);
 }
 
 bool BlankView::eventFilter(QObject *watched, QEvent *event)

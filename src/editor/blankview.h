@@ -8,8 +8,8 @@ namespace gravik {
 class BlankUnderlay;
 
 // The scanned blank behind the fields: covers the page, lies under every
-// other control and lets the mouse through. The picture is scaled to the
-// screen once, when it changes; a paint only copies the part it repaints.
+// other control and lets the mouse through. The picture comes already at the
+// screen's resolution; a paint only copies the part it repaints.
 class BlankView : public QWidget
 {
     Q_OBJECT
@@ -17,7 +17,7 @@ public:
     BlankView(const BlankUnderlay &blank, QWidget *page);
 
     // Where the picture lies on the page, in pixels: its top left corner at the
-    // page corner plus the offset, its size its own at the screen's resolution.
+    // page corner plus the offset, its size what of it covers the page.
     QRect pictureRect() const;
     bool showsPicture() const;
 
@@ -26,10 +26,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void rescale();
+    void takePicture();
 
     const BlankUnderlay &m_blank;
-    QPixmap m_scaled;
+    QPixmap m_shown;
 };
 
 } // namespace gravik

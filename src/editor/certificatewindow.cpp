@@ -32,6 +32,7 @@
 #include <QShortcut>
 #include <QStringListModel>
 
+#include <algorithm>
 #include <cmath>
 
 namespace gravik {
@@ -172,6 +173,24 @@ void typedTextChoosesNothing(QComboBox *c)
 bool bringsCharacter(const QKeyEvent *e)
 {
     return !e->text().isEmpty() && !isNavigationKey(e->key());
+}
+
+// A key that types into the font box or moves in its list. Any other key (a
+// lone modifier, a shortcut, Tab, Escape, a function key) passes through the
+// box on its way elsewhere and must leave the stored font name alone.
+bool editsFontBox(const QKeyEvent *e)
+{
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown:
+    case Qt::Key_Backspace: case Qt::Key_Delete:
+        return true;
+    default:
+        break;
+    }
+    const QString t = e->text();
+    return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c.isPrint(); });
 }
 
 } // namespace
@@ -436,6 +455,7 @@ bool CertificateWindow::startUp(QString *error)
         m_steps.chooseFirstPupil();
     m_history->clear(); // undo goes back to here and no further
     m_blank->load();
+    box(QStringLiteral("Text1"))->setFocus(); // the surname: where typing starts
     return true;
 }
 
@@ -547,10 +567,16 @@ void CertificateWindow::openPanel()
 {
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 8655).height());
     setLowerPartVisible(true);
+    box(QStringLiteral("Text1"))->setFocus();
 }
 
 void CertificateWindow::closePanel()
 {
+    // The keyboard goes to the page (where the arrow keys move a field), not
+    // to the next box in the strip: a key there could change the font. A
+    // picture button that closed the panel from the keyboard keeps it.
+    if (!qobject_cast<ImageButton *>(focusWidget()))
+        setFocus(Qt::OtherFocusReason);
     m_panel->resize(m_panel->width(), twips::toScreen(0, 0, 0, 1575).height());
     setLowerPartVisible(false);
     // The page shows every value once more.
@@ -626,13 +652,15 @@ bool CertificateWindow::eventFilter(QObject *watched, QEvent *event)
         const bool inFonts = watched == m_fontList || watched == m_fontList->lineEdit();
         const bool refusing = watched == m_styleList || watched == m_styleList->lineEdit() ||
                               watched == m_sizeList || watched == m_sizeList->lineEdit();
-        // Tab moves the focus on without reaching the box.
-        const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
-        if (inFonts && !tab) {
+        if (inFonts && editsFontBox(ke)) {
             // The list is rebuilt first, then the key has its normal effect. The
             // combo hands keys to its line edit directly, so each key passes
             // here once, whichever of the two it was sent to.
             rebuildFontList();
+        } else if (inFonts && (ke->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && bringsCharacter(ke)) {
+            // Alt or Super with a letter is a shortcut, which the line edit
+            // would still type into the name.
+            return true;
         } else if (refusing && bringsCharacter(ke)) {
             QApplication::beep();
             return true;

@@ -54,7 +54,7 @@ void FieldLabel::relayout()
     const CertificateField &f = certificateField(m_number);
     const double dx = twips::screenDpiX(), dy = twips::screenDpiY();
     const QFontMetricsF fm(font(), this);
-    const QRectF box = page::boxTwips(f, m_x, m_y, twips::fromDevice(fm.horizontalAdvance(m_text), dx),
+    const QRectF box = page::boxTwips(f, m_x, m_y, twips::fromDevice(fm.horizontalAdvance(page::shownText(f, m_text)), dx),
                                       twips::fromDevice(fm.height(), dy));
     resize(std::max(0, int(std::ceil(twips::toDevice(box.width(), dx)))),
            int(std::ceil(twips::toDevice(box.height(), dy))));

@@ -4,18 +4,23 @@
 #include "core/controlnames.h"
 #include "editor/certificatewindow.h"
 #include "editor/fieldlabel.h"
+#include "language/addedcaptions.h"
 #include "widgets/imagebutton.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace gravik {
 
 namespace {
 
+const i18n::CaptionPair kChooseTip = {"F6, Shift+F6: следующее, предыдущее поле; стрелки сдвигают выбранное",
+                                      "F6, Shift+F6: келесі, алдыңғы өріс; бағыттауыштар таңдалғанын жылжытады"};
+
 // Steps the positioning scroll bars while the window itself has the focus,
 // which a click on a field gives it: a list or box with the focus keeps its
-// own arrow keys.
+// own arrow keys. F6 and Shift+F6 choose a field as a click on it does.
 class FieldNudge : public QObject
 {
 public:
@@ -25,6 +30,27 @@ public:
         for (int n = 1; n <= FieldCount; ++n)
             connect(window.fieldLabel(n), &FieldLabel::clicked, this,
                     [this] { m_window.setFocus(Qt::MouseFocusReason); });
+        auto step = [this](int by) {
+            if (m_window.panelOpen())
+                return;
+            const int from = m_window.selectedField();
+            // From no selection F6 takes the first field and Shift+F6 the last.
+            const int to = from == 0 ? (by > 0 ? 1 : FieldCount) : (from - 1 + by + FieldCount) % FieldCount + 1;
+            m_window.selectField(to);
+            m_window.setFocus(Qt::ShortcutFocusReason);
+        };
+        connect(new QShortcut(QKeySequence(Qt::Key_F6), &window), &QShortcut::activated, this, [step] { step(1); });
+        connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), &window), &QShortcut::activated, this,
+                [step] { step(-1); });
+        auto tips = [this](const QString &code) {
+            const QString tip = i18n::captionIn(kChooseTip, code);
+            for (int n = 1; n <= FieldCount; ++n)
+                m_window.fieldLabel(n)->setToolTip(tip);
+            for (const char *bar : {"HScroll1", "VScroll1"})
+                m_window.findChild<QScrollBar *>(QString::fromLatin1(bar), Qt::FindDirectChildrenOnly)->setToolTip(tip);
+        };
+        tips(window.languageCode().shown());
+        connect(&window.languageCode(), &LanguageCode::shownChanged, this, tips);
     }
 
 protected:

@@ -68,8 +68,12 @@ void InterfaceLanguage::applyOwn(QWidget *window, const QString &code)
 void InterfaceLanguage::applyRows(QWidget *window, const QString &code)
 {
     // A code that selects nothing needs no strings, so no editor is created for it.
-    if (window && (code == LanguageCode::Russian || code == LanguageCode::Kazakh))
-        i18n::applyToWindow(window, code, table(), m_cells);
+    if (!window || (code != LanguageCode::Russian && code != LanguageCode::Kazakh))
+        return;
+    i18n::applyToWindow(window, code, table(), m_cells);
+    // The window's own captions outside the table follow too.
+    if (auto *own = window->findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly))
+        own->setShown(code);
 }
 
 void InterfaceLanguage::applyAll(const LanguageCode &source)

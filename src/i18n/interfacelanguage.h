@@ -66,6 +66,7 @@ private:
     LanguageStrings m_strings;
     i18n::CellWriter m_cells;
     int m_applications = 0;
+    bool m_applyingAll = false; // the windows' codes follow rows already applied
 };
 
 // The interface language's part of the program: the translation editor, the

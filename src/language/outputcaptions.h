@@ -23,6 +23,18 @@ enum class OutputCaption {
     OffsetPrinter, // the offset window's printer list
     OffsetRight,   // its X box
     OffsetDown,    // its Y box
+    NoPupils,      // the class print's and the class PDF's end messages
+    ClassSavedOne,
+    ClassSavedMany,
+    ClassNotSaved,
+    ClassSentOne,
+    ClassSentMany,
+    ClassNotPrinted,
+    ClassNotPrintedOn,
+    PdfSaved,      // the print dialog's PDF's end messages
+    PdfNotSaved,
+    PlainPaper,    // the question before the test page
+    NoPupilsSelected, // a class print of a selection without pupils
 };
 
 // The caption for a language code; the Russian one for "Rus" and anything

@@ -4,6 +4,7 @@
 #include "printdialog/printdialog.h"
 #include "printing/defaultprinter.h"
 #include "printing/pageoutput.h"
+#include "widgets/dialogs.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/notices.h"
@@ -157,23 +158,19 @@ void attachCalibration(PrintDialog &dialog)
         QWidget::setTabOrder(row[i], row[i + 1]);
 
     auto captions = [test, offset, &dialog](const QString &code) {
-        if (code != LanguageCode::Russian && code != LanguageCode::Kazakh)
-            return;
         test->setToolTip(i18n::outputCaption(OutputCaption::TestPageTip, code));
         offset->setToolTip(i18n::outputCaption(OutputCaption::PrinterOffset, code));
         if (auto *w = dialog.findChild<PrinterOffsetWindow *>())
             w->applyLanguage(code);
     };
-    captions(LanguageCode::Russian);
-    QObject::connect(&dialog.languageCode(), &LanguageCode::changed, test, captions);
+    captions(dialog.languageCode().shown());
+    QObject::connect(&dialog.languageCode(), &LanguageCode::shownChanged, test, captions);
 
     QObject::connect(offset, &ImageButton::clicked, &dialog, [&dialog] {
         auto *w = dialog.findChild<PrinterOffsetWindow *>();
         if (!w) {
             w = new PrinterOffsetWindow(&dialog);
-            const QString code = dialog.languageCode().text();
-            if (code == LanguageCode::Kazakh)
-                w->applyLanguage(code);
+            w->applyLanguage(dialog.languageCode().shown());
         }
         w->reload();
         w->show();
@@ -181,6 +178,13 @@ void attachCalibration(PrintDialog &dialog)
         w->activateWindow();
     });
     QObject::connect(test, &ImageButton::clicked, &dialog, [&dialog] {
+        // The button sits beside Print: a blank in the tray would be spent.
+        const QString code = dialog.languageCode().shown();
+        if (!Dialogs::current().question(&dialog, dialog.windowTitle(),
+                                         i18n::outputCaption(OutputCaption::PlainPaper, code),
+                                         i18n::outputCaption(OutputCaption::Print, code),
+                                         i18n::outputCaption(OutputCaption::Cancel, code)))
+            return;
         const printing::Outcome out = printing::printTestPageOnDefaultPrinter(
             page::contents(dialog.document().certificate()), QStringLiteral("Пробная страница"));
         if (!out.ok)

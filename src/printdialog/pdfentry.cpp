@@ -23,23 +23,20 @@ void attachPdfEntry(PrintDialog &dialog)
     auto caption = [pdf](const QString &code) {
         pdf->setToolTip(i18n::outputCaption(i18n::OutputCaption::PdfTip, code));
     };
-    caption(LanguageCode::Russian);
-    QObject::connect(&dialog.languageCode(), &LanguageCode::changed, pdf, [caption](const QString &code) {
-        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
-            caption(code);
-    });
+    caption(dialog.languageCode().shown());
+    QObject::connect(&dialog.languageCode(), &LanguageCode::shownChanged, pdf, caption);
     QObject::connect(pdf, &ImageButton::clicked, &dialog, [&dialog] {
-        const QString path =
-            choosePdfFile(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, dialog.languageCode().text()));
+        const QString code = dialog.languageCode().shown();
+        const QString path = choosePdfFile(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfTip, code));
         if (path.isEmpty())
             return;
         const Certificate c = dialog.document().certificate();
         QString error;
         if (printing::writePages(path, printing::pdfSetup(), 1,
                                  [&c](page::PdfFile &f, int, QString *e) { return f.addPage(c, e); }, {}, &error))
-            inform(&dialog, QStringLiteral("Аттестат сохранён в файл %1.").arg(QDir::toNativeSeparators(path)));
+            inform(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfSaved, code).arg(QDir::toNativeSeparators(path)));
         else
-            inform(&dialog, QStringLiteral("Аттестат не сохранён: %1").arg(error));
+            inform(&dialog, i18n::outputCaption(i18n::OutputCaption::PdfNotSaved, code).arg(error));
     });
 }
 

@@ -3,11 +3,13 @@
 #include "database/workbookmodel.h"
 #include "core/certificate.h"
 #include "language/outputcaptions.h"
+#include "register/issuing.h"
 #include "students/studentdatabasewindow.h"
 #include "students/spreadsheetview.h"
 #include "widgets/hoverrouter.h"
 #include "widgets/imagebutton.h"
 #include "widgets/dialogs.h"
+#include "widgets/notices.h"
 #include "widgets/pagepreview.h"
 
 #include <QDir>
@@ -33,8 +35,8 @@ QString certificatesText(int n, bool *singular)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc)
-    : QObject(&baza), m_window(baza), m_doc(doc)
+ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
+    : QObject(&baza), m_window(baza), m_doc(doc), m_register(reg)
 {
     // Beside Save and Import.
     m_print = new ImageButton(QStringLiteral("Image7"), QStringLiteral("classprint"), &baza);
@@ -48,11 +50,8 @@ ClassPrint::ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &d
     new HoverRouter(&baza, {{"Image7", {{"Image7", Pic::Highlighted}, {"Image8", Pic::Normal}}},
                             {"Image8", {{"Image7", Pic::Normal}, {"Image8", Pic::Highlighted}}},
                             {"Image1", neither}, {"Image2", neither}, {"Baza", neither}});
-    applyLanguage(LanguageCode::Russian);
-    connect(&baza.languageCode(), &LanguageCode::changed, this, [this](const QString &code) {
-        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
-            applyLanguage(code);
-    });
+    applyLanguage(baza.languageCode().shown());
+    connect(&baza.languageCode(), &LanguageCode::shownChanged, this, &ClassPrint::applyLanguage);
 }
 
 ClassPrint::Printer &ClassPrint::printer()
@@ -64,9 +63,9 @@ ClassPrint::Printer &ClassPrint::printer()
     return p;
 }
 
-ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc)
+ClassPrint *ClassPrint::attach(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg)
 {
-    return new ClassPrint(baza, doc);
+    return new ClassPrint(baza, doc, reg);
 }
 
 void ClassPrint::applyLanguage(const QString &code)
@@ -75,13 +74,16 @@ void ClassPrint::applyLanguage(const QString &code)
     m_pdf->setToolTip(outputCaption(OutputCaption::ClassPdfTip, code));
 }
 
-std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
+std::vector<pupils::StudentRecord> ClassPrint::classPupils(bool *fromSelection) const
 {
     const Worksheet &sheet = m_window.model()->activeSheet();
-    std::set<int> rows; // whole rows the operator selected, by their headers
+    std::set<int> rows; // every row the operator highlighted a cell of
     if (const QItemSelectionModel *s = m_window.spreadsheet()->selectionModel())
-        for (const QModelIndex &i : s->selectedRows())
-            rows.insert(i.row() + 1);
+        for (const QItemSelectionRange &range : s->selection())
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows.insert(row + 1);
+    if (fromSelection)
+        *fromSelection = !rows.empty();
     if (rows.empty())
         return pupils::listedPupils(sheet);
     std::vector<pupils::StudentRecord> out;
@@ -93,10 +95,12 @@ std::vector<pupils::StudentRecord> ClassPrint::classPupils() const
 
 bool ClassPrint::run(bool toPdf)
 {
-    const QString code = m_window.languageCode().text();
-    const auto records = classPupils();
+    const QString code = m_window.languageCode().shown();
+    m_window.spreadsheet()->commitEdit(); // what is being typed is part of the class
+    bool selected = false;
+    const auto records = classPupils(&selected);
     if (records.empty()) {
-        inform(&m_window, QStringLiteral("В базе нет учеников: печатать нечего."));
+        inform(&m_window, outputCaption(selected ? OutputCaption::NoPupilsSelected : OutputCaption::NoPupils, code));
         return false;
     }
     // A copy: the main window keeps what the operator typed.
@@ -127,28 +131,35 @@ bool ClassPrint::run(bool toPdf)
     };
     const auto write = pupils::classPages(base, records);
     bool one = false;
-    const QString what = certificatesText(count, &one);
+    const QString russian = certificatesText(count, &one);
+    // Kazakh takes the noun's one form after any number.
+    const QString what = code == LanguageCode::Kazakh ? QStringLiteral("%1 аттестат").arg(count) : russian;
     if (toPdf) {
         QString error;
         bool cancelled = false;
         if (printing::writePages(path, printing::pdfSetup(), count, write, told, &error, &cancelled))
-            inform(&m_window, QStringLiteral("%1 %2 в файл %3.")
-                                         .arg(what, one ? QStringLiteral("сохранён") : QStringLiteral("сохранены"),
-                                              QDir::toNativeSeparators(path)));
+            inform(&m_window, outputCaption(one ? OutputCaption::ClassSavedOne : OutputCaption::ClassSavedMany, code)
+                                  .arg(what, QDir::toNativeSeparators(path)));
         else if (!cancelled)
-            inform(&m_window, QStringLiteral("Аттестаты не сохранены: %1").arg(error));
+            inform(&m_window, outputCaption(OutputCaption::ClassNotSaved, code).arg(error));
         return !cancelled;
     }
-    const printing::Outcome out = printer()(count, write, QStringLiteral("Аттестаты: %1").arg(what), told);
-    if (out.ok)
-        inform(&m_window, QStringLiteral("%1 %2 на принтер «%3».")
-                                     .arg(what, one ? QStringLiteral("отправлен") : QStringLiteral("отправлены"),
-                                          out.printer));
+    const blanks::Issue issue = blanks::printOnBlanks(m_register, blanks::classPages(base, records), std::nullopt, [&] {
+        return printer()(count, write, QStringLiteral("Аттестаты: %1").arg(russian), told);
+    });
+    const printing::Outcome &out = issue.out;
+    if (!issue.notRecorded.isEmpty())
+        notices::warning(&m_window, QStringLiteral("Задание %1 отправлено на принтер «%2», но не записано в журнал "
+                                                   "бланков: %3")
+                                        .arg(out.job)
+                                        .arg(out.printer, issue.notRecorded));
+    else if (out.ok)
+        inform(&m_window, outputCaption(one ? OutputCaption::ClassSentOne : OutputCaption::ClassSentMany, code)
+                              .arg(what, out.printer, blanks::blanksText(issue.blanks)));
     else if (!out.cancelled)
         inform(&m_window, out.printer.isEmpty()
-                                     ? QStringLiteral("Аттестаты не напечатаны: %1").arg(out.error)
-                                     : QStringLiteral("Аттестаты не напечатаны на принтере «%1»: %2")
-                                           .arg(out.printer, out.error));
+                              ? outputCaption(OutputCaption::ClassNotPrinted, code).arg(out.error)
+                              : outputCaption(OutputCaption::ClassNotPrintedOn, code).arg(out.printer, out.error));
     return !out.cancelled;
 }
 

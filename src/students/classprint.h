@@ -15,6 +15,9 @@ namespace gravik {
 class CertificateDocument;
 class StudentDatabaseWindow;
 class ImageButton;
+namespace blanks {
+class Register;
+}
 
 // The database window's class print and class PDF buttons: the current
 // certificate once for each pupil (the selected grid rows, or every pupil
@@ -29,10 +32,12 @@ public:
                                                     const printing::Progress &progress)>;
     static Printer &printer();
 
-    static ClassPrint *attach(StudentDatabaseWindow &baza, const CertificateDocument &doc);
+    // Pages to a printer go onto the register's next blanks.
+    static ClassPrint *attach(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg);
 
-    // The pupils a class print takes now.
-    std::vector<pupils::StudentRecord> classPupils() const;
+    // The pupils a class print takes now: the rows of the highlighted cells
+    // (*fromSelection true), else the whole list.
+    std::vector<pupils::StudentRecord> classPupils(bool *fromSelection = nullptr) const;
 
     void printClass();
     void saveClass();
@@ -42,13 +47,14 @@ signals:
     void pageMade(int made, QProgressDialog *progress);
 
 private:
-    ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc);
+    ClassPrint(StudentDatabaseWindow &baza, const CertificateDocument &doc, blanks::Register &reg);
     void applyLanguage(const QString &code);
     // Preview, then progress; false when the operator stopped before the end.
     bool run(bool toPdf);
 
     StudentDatabaseWindow &m_window;
     const CertificateDocument &m_doc;
+    blanks::Register &m_register;
     ImageButton *m_print, *m_pdf;
 };
 

@@ -3,6 +3,7 @@
 
 #include "core/certificate.h"
 #include "widgets/imagebutton.h"
+#include "widgets/windowregistry.h"
 #include "students/studentdatabasewindow.h"
 #include "database/studentdatabase.h"
 #include "database/pupils.h"
@@ -14,9 +15,9 @@
 
 namespace gravik {
 
-PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db)
+PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db, WindowRegistry *registry)
     : QObject(&main), m_doc(doc), m_list(*main.findChild<QComboBox *>(QString::fromLatin1(names::PupilList))),
-      m_db(db), m_entries(new QStringListModel(this))
+      m_db(db), m_registry(registry), m_entries(new QStringListModel(this))
 {
     // A plain list model: ten thousand entries go in at once, not item by item.
     m_list.setModel(m_entries);
@@ -30,18 +31,25 @@ PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatab
     }
 }
 
-PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps)
+PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps,
+                                   WindowRegistry *registry)
 {
-    auto *chooser = new PupilChooser(doc, main, db);
+    auto *chooser = new PupilChooser(doc, main, db, registry);
     steps.fillPupilList = [chooser] { chooser->fillList(); };
     steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
     // The program ends right after this: unsaved database work is offered once.
-    steps.atExit = [&db, &main] { StudentDatabaseWindow::offerSaveBeforeExit(db, &main); };
+    steps.atExit = [&db, &main] {
+        // Asked in the language the main window's captions are in.
+        const auto *code = main.findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly);
+        StudentDatabaseWindow::offerSaveBeforeExit(db, &main, code ? code->shown() : LanguageCode::Russian);
+    };
     return chooser;
 }
 
 const Worksheet &PupilChooser::sheet() const
 {
+    if (m_registry)
+        m_registry->get(WindowKind::Baza);
     m_db.use();
     return m_db.model()->activeSheet();
 }

@@ -15,6 +15,7 @@ namespace gravik {
 
 class CertificateDocument;
 class StudentDatabase;
+class WindowRegistry;
 
 // The main window's pupil list Combo12 and its update button Image1, filled
 // from the student database.
@@ -22,12 +23,15 @@ class PupilChooser : public QObject
 {
     Q_OBJECT
 public:
-    // Over the main window's Combo12 and Image1, writing doc.
-    PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db);
+    // Over the main window's Combo12 and Image1, writing doc. The grid is the
+    // database window's: reading it creates that window, hidden, through
+    // registry (when there is one), so the window reads its files.
+    PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatabase &db, WindowRegistry *registry = nullptr);
 
     // Wires the chooser into the main window: the list, the update button, the
     // start-up steps and the question about unsaved database changes at the end.
-    static PupilChooser *attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps);
+    static PupilChooser *attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps,
+                                WindowRegistry *registry = nullptr);
 
     // Empties the list and fills it from the grid.
     void fillList();
@@ -44,6 +48,7 @@ private:
     CertificateDocument &m_doc;
     QComboBox &m_list;
     StudentDatabase &m_db;
+    WindowRegistry *m_registry;
     QStringListModel *m_entries;
 };
 

@@ -8,10 +8,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+
+#include <limits>
 
 namespace gravik {
 
@@ -25,6 +28,27 @@ int pointsToPixelsY(double pt) { return std::max(1, twips::toPixels(pt * 20.0, t
 int bordersAt(const QModelIndex &i)
 {
     return i.isValid() ? i.data(WorkbookModel::BordersRole).toInt() : 0;
+}
+
+// The start of a text that a box of perLine characters by lines lines can
+// show, wrapping as asked: a visual line holds at most perLine characters and
+// a logical line takes at least one visual line.
+QString fitted(const QString &text, qsizetype perLine, qsizetype lines, bool wrap)
+{
+    if (!wrap)
+        return text.first(std::min(text.size(), perLine));
+    qsizetype at = 0;
+    for (qsizetype used = 0; at < text.size() && used < lines;) {
+        qsizetype end = text.indexOf(u'\n', at);
+        if (end < 0)
+            end = text.size();
+        const qsizetype need = std::max<qsizetype>(1, (end - at + perLine - 1) / perLine);
+        if (used + need > lines)
+            return text.first(std::min(text.size(), at + (lines - used) * perLine));
+        used += need;
+        at = end + 1;
+    }
+    return text.first(std::min(text.size(), at));
 }
 
 } // namespace
@@ -60,19 +84,38 @@ QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
                                    const QModelIndex &index) const
 {
     QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto *line = qobject_cast<QLineEdit *>(editor))
+    if (auto *line = qobject_cast<QLineEdit *>(editor)) {
         guardCp1251(line);
+        // A long cell is edited whole, not cut at the box's usual limit.
+        line->setMaxLength(std::numeric_limits<int>::max());
+    }
     return editor;
+}
+
+bool CellDelegate::eventFilter(QObject *editor, QEvent *event)
+{
+    // The grid takes it as from itself: the edit is kept, the focus moves on.
+    if (event->type() == QEvent::KeyPress && SpreadsheetView::leavesGrid(static_cast<QKeyEvent *>(event)))
+        if (auto *view = qobject_cast<SpreadsheetView *>(parent()))
+            return QCoreApplication::sendEvent(view, event);
+    return QStyledItemDelegate::eventFilter(editor, event);
 }
 
 void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
     // Text wraps where its style says so or where it has a line break of its own.
-    if (index.data(WorkbookModel::WrapRole).toBool() || option->text.contains(u'\n'))
+    const bool wrap = index.data(WorkbookModel::WrapRole).toBool() || option->text.contains(u'\n');
+    if (wrap)
         option->features |= QStyleOptionViewItem::WrapText;
     else
         option->features &= ~QStyleOptionViewItem::WrapText;
+    // Only what the cell can show is laid out: no visible character is
+    // narrower than a pixel, and no line lower than the font's line spacing.
+    if (!option->rect.isEmpty()) {
+        const int spacing = std::max(1, QFontMetrics(option->font).lineSpacing());
+        option->text = fitted(option->text, option->rect.width() + 1, option->rect.height() / spacing + 1, wrap);
+    }
 }
 
 SpreadsheetView::SpreadsheetView(WorkbookModel *model, QWidget *parent) : QTableView(parent), m_model(model)
@@ -212,9 +255,32 @@ void SpreadsheetView::moveDown()
         selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
 }
 
+bool SpreadsheetView::leavesGrid(const QKeyEvent *e, bool *forward)
+{
+    if (!(e->modifiers() & Qt::ControlModifier) || (e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab))
+        return false;
+    if (forward) // Shift+Tab may come as Backtab, with or without Shift
+        *forward = e->key() == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier);
+    return true;
+}
+
 void SpreadsheetView::keyPressEvent(QKeyEvent *e)
 {
+    if (bool forward = true; leavesGrid(e, &forward)) {
+        commitEdit();
+        QWidget::focusNextPrevChild(forward); // the window's chain, not the cells
+        return;
+    }
     if (state() != EditingState) {
+        const QKeyCombination keys = e->keyCombination();
+        if (keys == QKeyCombination(Qt::ControlModifier, Qt::Key_Z)) {
+            m_model->history().undo();
+            return;
+        }
+        if (keys == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
+            m_model->history().redo();
+            return;
+        }
         const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
         if (e->key() == Qt::Key_Delete && plain) {
             clearSelectedCells();

@@ -21,6 +21,8 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+    // Ctrl+Tab in a cell editor leaves the grid rather than the cell.
+    bool eventFilter(QObject *editor, QEvent *event) override;
 };
 
 // The database grid: an editable view of the workbook's active sheet with its
@@ -40,12 +42,17 @@ public:
 
     // The operator's block edits, also on Delete, Ctrl+C and Ctrl+V: the
     // selection emptied, the selection as tab-separated text on the clipboard,
-    // the clipboard's tab-separated text from the current cell on.
+    // the clipboard's tab-separated text from the current cell on. Ctrl+Z and
+    // Ctrl+Shift+Z take edits back and redo them.
     void clearSelectedCells();
     void copySelection() const;
     void paste();
     // Ends an edit in progress, keeping what was typed.
     void commitEdit();
+
+    // Tab moves between cells; Ctrl+Tab and Ctrl+Shift+Tab move to the
+    // window's next and previous control, as in Qt's own item views.
+    static bool leavesGrid(const QKeyEvent *e, bool *forward = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;

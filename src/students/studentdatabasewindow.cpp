@@ -11,6 +11,7 @@
 #include "students/spreadsheetview.h"
 #include "database/studentdatabase.h"
 #include "database/databasefiles.h"
+#include "language/addedcaptions.h"
 #include "language/languagefile.h"
 #include "database/workbookmodel.h"
 
@@ -51,10 +52,15 @@ HoverTable bazaHoverTable()
 
 } // namespace
 
-bool StudentDatabaseWindow::askSaveChanges(QWidget *parent)
+bool StudentDatabaseWindow::askSaveChanges(QWidget *parent, const QString &code)
 {
-    return Dialogs::current().question(parent, title(), QStringLiteral("Сохранить изменения в базе учеников?"),
-                                       builtinstrings::text(26), QStringLiteral("Не сохранять"));
+    // The title and the first answer are the window's title and its save button's tooltip.
+    const bool kazakh = code == LanguageCode::Kazakh;
+    const i18n::CaptionPair question = {"Сохранить изменения в базе учеников?",
+                                        "Оқушылар базасындағы өзгерістерді сақтау керек пе?"};
+    const i18n::CaptionPair dontSave = {"Не сохранять", "Сақтамау"};
+    return Dialogs::current().question(parent, builtinstrings::text(kazakh ? 77 : 20), i18n::captionIn(question, code),
+                                       builtinstrings::text(kazakh ? 83 : 26), i18n::captionIn(dontSave, code));
 }
 
 StudentDatabaseWindow::StudentDatabaseWindow(StudentDatabase &db, QWidget *parent) : QWidget(parent), m_db(db)
@@ -106,10 +112,13 @@ void StudentDatabaseWindow::creationStep()
     const QRect room = screen ? screen->availableGeometry() : QRect();
     auto stored = [](const char *file) { return textfile::readFirstLine(programdir::file(QString::fromLatin1(file))); };
     // Half a pixel less than the room: the size is rounded to whole pixels on the way.
-    setOuterWidthTwips(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
-                                                  int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
-    setOuterHeightTwips(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
-                                                   int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    m_storedSize.setWidth(studentdb::storedSizeTwips(stored("data/pw.txt"), ClientWidthTwips + FrameWidthTwips,
+                                                     int(twips::fromDevice(room.width() - 0.5, twips::screenDpiX()))));
+    m_storedSize.setHeight(studentdb::storedSizeTwips(stored("data/ph.txt"), ClientHeightTwips + FrameHeightTwips,
+                                                      int(twips::fromDevice(room.height() - 0.5, twips::screenDpiY()))));
+    setOuterWidthTwips(m_storedSize.width());
+    setOuterHeightTwips(m_storedSize.height());
+    m_storedPixels = size();
     if (screen)
         move(room.center() - rect().center());
 }
@@ -173,9 +182,9 @@ bool StudentDatabaseWindow::hasUnsavedChanges() const
     return m_db.isModified();
 }
 
-void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent)
+void StudentDatabaseWindow::offerSaveBeforeExit(StudentDatabase &db, QWidget *parent, const QString &code)
 {
-    if (db.isInUse() && db.isModified() && askSaveChanges(parent))
+    if (db.isInUse() && db.isModified() && askSaveChanges(parent, code))
         save(db, parent);
 }
 
@@ -218,7 +227,11 @@ void StudentDatabaseWindow::showEvent(QShowEvent *e)
 
 void StudentDatabaseWindow::writeSize()
 {
-    const QSize outer = outerSizeTwips();
+    // A side the operator left alone keeps its stored number: whole pixels
+    // would not give it back.
+    const QSize measured = outerSizeTwips();
+    const QSize outer(width() == m_storedPixels.width() ? m_storedSize.width() : measured.width(),
+                      height() == m_storedPixels.height() ? m_storedSize.height() : measured.height());
     QDir().mkpath(programdir::file(QStringLiteral("data")));
     const std::pair<const char *, int> files[] = {{"data/pw.txt", outer.width()}, {"data/ph.txt", outer.height()}};
     for (const auto &[file, value] : files) {
@@ -231,7 +244,7 @@ void StudentDatabaseWindow::writeSize()
 void StudentDatabaseWindow::closeEvent(QCloseEvent *e)
 {
     m_grid->commitEdit();
-    if (hasUnsavedChanges() && askSaveChanges(this) && !save()) {
+    if (hasUnsavedChanges() && askSaveChanges(this, m_language.shown()) && !save()) {
         e->ignore(); // the save failed: keep the window and the work in it
         return;
     }

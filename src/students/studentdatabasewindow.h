@@ -53,10 +53,11 @@ public:
     bool importFrom(const QString &path);
 
     bool hasUnsavedChanges() const;
-    // The program is ending: asks once whether to save unsaved changes.
-    static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent);
-    // Whether to save unsaved changes (true: "Сохранить").
-    static bool askSaveChanges(QWidget *parent);
+    // The program is ending: asks once whether to save unsaved changes, in
+    // the interface language code.
+    static void offerSaveBeforeExit(StudentDatabase &db, QWidget *parent, const QString &code);
+    // Whether to save unsaved changes (true: save), asked in the language code.
+    static bool askSaveChanges(QWidget *parent, const QString &code);
 
     QSize outerSizeTwips() const;
     void setOuterWidthTwips(int width);
@@ -78,6 +79,8 @@ private:
     ImageButton *m_import = nullptr;
     HoverRouter *m_hover = nullptr;
     QString m_lastImport; // the file named by the last import dialog
+    QSize m_storedSize;   // outer, in twips, as read at creation
+    QSize m_storedPixels; // the size that gave
 };
 
 } // namespace gravik

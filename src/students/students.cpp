@@ -12,7 +12,7 @@ void registerStudents(WindowRegistry &registry, CertificateDocument &doc, QWidge
 {
     registry.add<StudentDatabaseWindow>(WindowKind::Baza, [&db] { return new StudentDatabaseWindow(db); });
     QObject::connect(&db, &StudentDatabase::loaded, &registry, &StudentDatabaseWindow::reportLoad);
-    PupilChooser::attach(doc, main, db, steps);
+    PupilChooser::attach(doc, main, db, steps, &registry);
 }
 
 } // namespace gravik

@@ -3,9 +3,14 @@
 #include "core/programdir.h"
 #include "widgets/pagepreview.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTranslator>
 
 namespace gravik {
 
@@ -37,7 +42,20 @@ Dialogs Dialogs::standard()
         return QFileDialog::getOpenFileName(shownOrNull(parent), caption, directory, filter);
     };
     d.saveFile = [](QWidget *parent, const QString &caption, const QString &directory, const QString &filter) {
-        return QFileDialog::getSaveFileName(shownOrNull(parent), caption, directory, filter);
+        QFileDialog dialog(shownOrNull(parent), caption, directory, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The filter's suffix goes on a bare name before the dialog looks for
+        // the file, so an existing one is never replaced without its question.
+        static const QRegularExpression suffix(QStringLiteral("\\*\\.(\\w+)"));
+        if (const QRegularExpressionMatch m = suffix.match(filter); m.hasMatch())
+            dialog.setDefaultSuffix(m.captured(1));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    d.text = [](QWidget *parent, const QString &title, const QString &label,
+                const QString &text) -> std::optional<QString> {
+        bool ok = false;
+        const QString got = QInputDialog::getText(shownOrNull(parent), title, label, QLineEdit::Normal, text, &ok);
+        return ok ? std::optional<QString>(got) : std::nullopt;
     };
     d.preview = [](PagePreview &preview) { return preview.exec() == QDialog::Accepted; };
     return d;
@@ -47,6 +65,16 @@ Dialogs &Dialogs::current()
 {
     static Dialogs d = standard();
     return d;
+}
+
+bool useRussianStandardDialogs(QCoreApplication &app)
+{
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(qt))
+        return true;
+    delete qt;
+    return false;
 }
 
 void inform(QWidget *parent, const QString &text)

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
+class QCoreApplication;
 class QWidget;
 
 namespace gravik {
@@ -25,12 +27,21 @@ struct Dialogs {
     // The file chosen to read or to write; empty when none was chosen.
     std::function<QString(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)>
         openFile, saveFile;
+    // A line of text asked for, with a first suggestion; nullopt when cancelled.
+    std::function<std::optional<QString>(QWidget *parent, const QString &title, const QString &label,
+                                         const QString &text)>
+        text;
     // Shows a page preview; whether to go on.
     std::function<bool(PagePreview &preview)> preview;
 
     static Dialogs standard();
     static Dialogs &current();
 };
+
+// Qt's own texts of the standard dialogs (their buttons, the file dialog, the
+// print preview) in Russian, whichever interface language is chosen: Qt has
+// no Kazakh ones. False when they are not installed: they stay in English.
+bool useRussianStandardDialogs(QCoreApplication &app);
 
 // A message that something was done, titled with the program's name.
 void inform(QWidget *parent, const QString &text);

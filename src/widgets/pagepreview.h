@@ -9,11 +9,13 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace gravik {
 
 // The pages of a class as they will come out, one at a time, drawn by the
-// page renderer; the operator pages through them and goes on or cancels.
+// page renderer; the operator pages through them (PageUp, PageDown), looks
+// closer (Ctrl and +, -, 0, or the wheel) and goes on or cancels.
 class PagePreview : public QDialog
 {
     Q_OBJECT
@@ -29,17 +31,26 @@ public:
     void showPage(int index);
     QLabel *counter() const { return m_counter; }
 
+    // How much larger than the whole sheet in the window the sheet is drawn: 1 fits it.
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    QWidget *sheet() const { return m_sheet; }
+
 protected:
-    void paintEvent(QPaintEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QRect sheetRect() const;
+    void render();
+    void placeSheet();
 
     int m_count;
     PageSource m_source;
     QString m_code;
     int m_page = 0;
-    QImage m_image; // the page shown
+    double m_zoom = 1;
+    QImage m_image; // the page shown, drawn at the resolution it is shown at
+    QScrollArea *m_scroll;
+    QWidget *m_sheet;
     QLabel *m_counter;
     QPushButton *m_previous, *m_next;
 };

@@ -1,5 +1,7 @@
 #include "widgets/windowregistry.h"
 
+#include "language/languagecode.h"
+
 namespace gravik {
 
 WindowRegistry::WindowRegistry(QObject *parent) : QObject(parent) {}
@@ -51,6 +53,25 @@ void WindowRegistry::destroyAll()
     for (auto &[kind, w] : m_windows)
         delete w.data(); // no close event: closing steps do not run
     m_windows.clear();
+}
+
+void followLanguage(WindowRegistry &registry, QObject *context, LanguageCode &own,
+                    const std::function<void(const QString &)> &apply)
+{
+    auto wanted = [apply](const QString &code) {
+        if (code == LanguageCode::Russian || code == LanguageCode::Kazakh)
+            apply(code);
+    };
+    QObject::connect(&own, &LanguageCode::changed, context, wanted);
+    auto watchSettings = [context, wanted](QWidget *settings) {
+        if (auto *code = settings ? settings->findChild<LanguageCode *>(QString(), Qt::FindDirectChildrenOnly) : nullptr)
+            QObject::connect(code, &LanguageCode::changed, context, wanted);
+    };
+    watchSettings(registry.existing(WindowKind::Settings));
+    QObject::connect(&registry, &WindowRegistry::registered, context, [watchSettings](WindowKind kind, QWidget *w) {
+        if (kind == WindowKind::Settings)
+            watchSettings(w);
+    });
 }
 
 } // namespace gravik

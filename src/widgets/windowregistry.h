@@ -9,7 +9,7 @@
 
 namespace gravik {
 
-enum class WindowKind { Print, Baza, Settings, Lang, Help };
+enum class WindowKind { Print, Baza, Settings, Lang, Help, Register };
 
 // Owns the program's secondary windows. get() creates a window on first use,
 // hidden; show() creates it if needed and shows it modeless or brings it forward.
@@ -58,5 +58,14 @@ private:
     std::map<WindowKind, std::pair<Factory, CreationStep>> m_factories;
     std::map<WindowKind, QPointer<QWidget>> m_windows;
 };
+
+class LanguageCode;
+
+// Calls apply (while context lives) with a window's own language code and
+// with the settings window's whenever the operator switches the language
+// there: for captions the program added, which the language's tables do not
+// reach. Codes that select no language are passed over.
+void followLanguage(WindowRegistry &registry, QObject *context, LanguageCode &own,
+                    const std::function<void(const QString &)> &apply);
 
 } // namespace gravik

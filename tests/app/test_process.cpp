@@ -4,6 +4,7 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <csignal>
@@ -22,18 +23,22 @@ public:
         QFile::copy(QStringLiteral(GRAVIK_EXE), exe);
         QFile::setPermissions(exe, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    // A killed copy leaves its lock behind; the folder is gone after this, so is the lock.
-    ~Installed() { QFile::remove(gravik::SingleInstance::lockPath(path())); }
-    std::unique_ptr<QProcess> start() const
+    // Started as the given executable (by default this folder's own), with
+    // the given temporary folder (by default the test's).
+    std::unique_ptr<QProcess> start(const QString &as = {}, const QString &tmp = {}) const
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!tmp.isEmpty())
+            env.insert("TMPDIR", tmp);
         p->setProcessEnvironment(env);
-        p->start(exe, {});
+        p->start(as.isEmpty() ? exe : as, {});
         p->waitForStarted();
         return p;
     }
+    // Some copy holds the folder: we cannot.
+    bool held() const { return !gravik::SingleInstance(path()).acquired(); }
     QStringList files() const
     {
         QStringList out;
@@ -43,14 +48,13 @@ public:
         out.sort();
         return out;
     }
-    // Up once it holds its lock and has had time to show its window.
+    // Up once it holds the folder and has had time to show its window.
     bool waitUntilRunning(QProcess &p) const
     {
-        const QString lock = gravik::SingleInstance::lockPath(path());
-        for (int i = 0; i < 100 && !QFile::exists(lock); ++i)
+        for (int i = 0; i < 100 && !held(); ++i)
             QTest::qWait(50);
         QTest::qWait(700);
-        return QFile::exists(lock) && p.state() == QProcess::Running;
+        return held() && p.state() == QProcess::Running;
     }
     QString exe;
 };
@@ -63,16 +67,38 @@ class ProcessTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // However the second copy reaches the folder, it ends and leaves it alone.
+    void secondCopyEndsAtOnceAndTouchesNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("same path") << "";
+        QTest::newRow("another temporary folder") << "tmp";
+        QTest::newRow("through a bind mount") << "mount";
+    }
     void secondCopyEndsAtOnceAndTouchesNothing()
     {
+        QFETCH(QString, how);
         Installed dir;
+        QTemporaryDir elsewhere;
+        QString exe, tmp;
+        if (how == "tmp") {
+            tmp = elsewhere.path();
+        } else if (how == "mount") {
+            if (QProcess::execute("mount", {"--bind", dir.path(), elsewhere.path()}) != 0)
+                QSKIP("bind mounts not permitted here");
+            exe = elsewhere.filePath("gravik");
+        }
+        const auto unmount = qScopeGuard([&] {
+            if (!exe.isEmpty())
+                QProcess::execute("umount", {elsewhere.path()});
+        });
         auto first = dir.start();
         QVERIFY(dir.waitUntilRunning(*first));
         const QStringList files = dir.files();
         const QByteArray state = dir.read("1.txt");
         const QDateTime stamp = QFileInfo(dir.file("1.txt")).lastModified();
 
-        auto second = dir.start();
+        auto second = dir.start(exe, tmp);
         QVERIFY(endsWithin(*second, 5000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
@@ -83,6 +109,20 @@ private slots:
 
         first->terminate();
         QVERIFY(endsWithin(*first, 5000));
+    }
+
+    void copiesOnTwoFoldersRunSideBySide()
+    {
+        Installed one, two;
+        auto first = one.start();
+        auto second = two.start();
+        QVERIFY(one.waitUntilRunning(*first));
+        QVERIFY(two.waitUntilRunning(*second));
+        QVERIFY(!endsWithin(*second, 300));
+        for (QProcess *p : {first.get(), second.get()}) {
+            p->terminate();
+            QVERIFY(endsWithin(*p, 5000));
+        }
     }
 
     void terminationSavesTheState()
@@ -136,7 +176,6 @@ private slots:
         }
         p.kill();
         p.waitForFinished();
-        QFile::remove(gravik::SingleInstance::lockPath(data));
         const QByteArray after = dir.read("ro/1.txt");
         QProcess::execute("umount", {data});
         QVERIFY2(err.contains("1.txt"), err.constData());
@@ -150,7 +189,7 @@ private slots:
         QVERIFY(dir.waitUntilRunning(*crashed));
         crashed->kill();
         QVERIFY(endsWithin(*crashed, 5000));
-        QVERIFY(QFile::exists(gravik::SingleInstance::lockPath(dir.path()))); // left behind
+        QVERIFY(!dir.held());
 
         auto next = dir.start();
         QVERIFY(dir.waitUntilRunning(*next));

@@ -162,6 +162,27 @@ void ModelTest::blockEditsAreOneStep()
     QCOMPARE(m.cellText(3, 8), QString());
     QCOMPARE(m.cellText(3, 9), QStringLiteral("126"));
     QCOMPARE(m.cellText(4, 9), QString());
+
+    // A step undoes as one; back at the saved content the model is unmodified,
+    // and the number is a number again.
+    m.history().undo();
+    QCOMPARE(changed.count(), 3);
+    QCOMPARE(m.cellText(4, 9), QStringLiteral("127"));
+    QVERIFY(!m.isModified());
+    m.history().undo();
+    QCOMPARE(m.cellText(3, 9), QStringLiteral("125"));
+    QCOMPARE(m.activeSheet().cell(3, 9)->type, CellType::Number);
+    QCOMPARE(m.cellText(6, 11), QString());
+    QVERIFY(m.isModified());
+    m.history().redo();
+    QVERIFY(!m.isModified());
+    // Another workbook has nothing to undo; an imported one has no clean state.
+    m.setWorkbook(b);
+    QVERIFY(!m.history().canUndo());
+    m.setModified(true);
+    QVERIFY(m.setData(at(m, "A3"), QStringLiteral("Ким")));
+    m.history().undo();
+    QVERIFY(m.isModified());
 }
 
 void ModelTest::headerCellsAreNotEdits()

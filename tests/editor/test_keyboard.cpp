@@ -2,6 +2,7 @@
 // keyboard after a real click, as the operator's keys do.
 #include "i18n/languagerig.h"
 #include "editor/fieldlabel.h"
+#include "support/operator.h"
 
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -153,6 +154,53 @@ private slots:
         const QStringList lines = coordinateLines(rig.dir);
         QCOMPARE(lines.value(0), QString("4080"));
         QCOMPARE(lines.value(1), QString("2540"));
+    }
+
+    void typingStartsInTheSurnameAndThePageTakesTheKeysWhenClosed()
+    {
+        LanguageRig rig;
+        QString error;
+        QVERIFY2(rig.main.startUp(&error), qPrintable(error));
+        activate(&rig.main);
+        QCOMPARE(QApplication::focusWidget(), rig.main.box("Text1"));
+        QTest::mouseClick(rig.main.button("Image7"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), &rig.main);
+        QTest::mouseClick(rig.main.button("Image6"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), rig.main.box("Text1"));
+    }
+
+    void f6AndShiftF6SelectTheFieldsInTurn()
+    {
+        LanguageRig rig;
+        activate(&rig.main);
+        press(Qt::Key_F6); // the panel is open: nothing to select
+        QCOMPARE(rig.main.selectedField(), 0);
+        QTest::mouseClick(rig.main.button("Image7"), Qt::LeftButton);
+        auto *x = rig.main.findChild<QScrollBar *>("HScroll1");
+        auto *y = rig.main.findChild<QScrollBar *>("VScroll1");
+        const CoordinateTable &table = rig.main.coordinates();
+        const auto selected = [&](int n) {
+            QCOMPARE(rig.main.selectedField(), n);
+            QCOMPARE(x->value(), int(*table.number(CoordinateTable::xEntry(n))));
+            QCOMPARE(y->value(), int(*table.number(CoordinateTable::yEntry(n))));
+            for (int i = 1; i <= 33; ++i)
+                QCOMPARE(rig.main.fieldLabel(i)->color() == QColor(255, 0, 0), i == n);
+        };
+        press(Qt::Key_F6);
+        selected(1);
+        press(Qt::Key_Right); // the arrows move it at once
+        QCOMPARE(table.entry(2), QString("2060"));
+        pressKeys(QApplication::focusWidget(), {Qt::Key_Shift}, Qt::Key_F6);
+        selected(33);
+        press(Qt::Key_F6);
+        press(Qt::Key_F6);
+        selected(2);
+        pressKeys(QApplication::focusWidget(), {Qt::Key_Shift}, Qt::Key_F6);
+        selected(1);
+        QCOMPARE(table.entry(2), QString("2060"));
+        // The keys are named where the operator points at a field or a bar.
+        QVERIFY(rig.main.fieldLabel(7)->toolTip().startsWith("F6, Shift+F6: "));
+        QCOMPARE(x->toolTip(), rig.main.fieldLabel(7)->toolTip());
     }
 
     void settingsLinkAndButtonsByTab()

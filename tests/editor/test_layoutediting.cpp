@@ -243,6 +243,41 @@ private slots:
         QCOMPARE(c->currentText(), QString("Arial"));
     }
 
+    // A key that types nothing into the font box and moves nothing in its
+    // list passes through it: the stored name stays. Each comes as the fingers
+    // make it, the modifier keys pressed first.
+    void keysThatTypeNothingLeaveTheFontName()
+    {
+        auto w = shownWindow();
+        auto *c = w->findChild<QComboBox *>("Combo9");
+        const int calls = g_fontCalls;
+        QWidget *box = clickIntoText(c);
+        pressKeys(box, {Qt::Key_Control}, Qt::Key_P);
+        pressKeys(box, {Qt::Key_Control}, Qt::Key_Z);
+        pressKeys(box, {Qt::Key_Control, Qt::Key_Shift}, Qt::Key_Z);
+        pressKeys(box, {Qt::Key_Shift});
+        pressKeys(box, {Qt::Key_Alt, Qt::Key_Shift}); // the layout switch
+        pressKeys(box, {Qt::Key_Super_L});
+        pressKeys(box, {}, Qt::Key_CapsLock);
+        pressKeys(box, {}, Qt::Key_Escape);
+        pressKeys(box, {}, Qt::Key_F5);
+        pressKeys(box, {Qt::Key_Alt}, Qt::Key_F);
+        QCOMPARE(QApplication::focusWidget(), box);
+        pressKeys(box, {Qt::Key_Shift}, Qt::Key_Backtab);
+        QVERIFY(QApplication::focusWidget() != box);
+        QCOMPARE(g_fontCalls, calls);
+        QCOMPARE(c->currentText(), QString("Times New Roman"));
+        QCOMPARE(w->document().certificate().toState().line(30), QString("Times New Roman"));
+
+        // A list key still rebuilds first and then picks the first name.
+        pressKeys(clickIntoText(c), {}, Qt::Key_Down);
+        QCOMPARE(g_fontCalls, calls + 1);
+        QCOMPARE(c->currentText(), QString("Arial"));
+        QCOMPARE(w->fieldFont().family(), QString("Arial"));
+        QVERIFY(w->shutDown());
+        QCOMPARE(m_folder->read("1.txt").split('\n').value(29), QByteArray("Arial\r"));
+    }
+
     void anEmptyFontSetLeavesTheListEmpty()
     {
         const QStringList saved = g_fonts;

@@ -111,6 +111,7 @@ private slots:
     {
         told.clear();
         answers.messages.clear();
+        answers.asked.clear();
         rig = std::make_unique<PrintRig>();
         // The dialog's entries, attached as the program attaches them when it is made.
         connect(&rig->registry, &WindowRegistry::registered, this, [this](WindowKind kind, QWidget *w) {
@@ -153,10 +154,18 @@ private slots:
         PrintRig::click(rig->dialog()->button("Image7"));
         QCOMPARE(answers.messages.value(0).left(24), QString("Аттестат сохранён в файл"));
 
+        // The test page asks for plain paper first; a "no" prints nothing.
         const QStringList withPage = jobs("gravik-test");
+        answers.answer = false;
         PrintRig::click(rig->dialog()->button("Image8"));
+        QCOMPARE(answers.asked.size(), 1);
+        QVERIFY(answers.asked.at(0).contains(QString::fromUtf8("на простой бумаге")));
+        answers.answer = true;
+        PrintRig::click(rig->dialog()->button("Image8"));
+        QCOMPARE(answers.asked.size(), 2);
         const QString test = newJob("gravik-test", withPage);
         QVERIFY2(!test.isEmpty(), "the test page did not reach the queue");
+        QCOMPARE(jobs("gravik-test").size(), withPage.size() + 1);
         QVERIFY(!before.contains(QFileInfo(test).fileName()));
 
         const CoordinateTable &table = rig->main->coordinates();
@@ -222,7 +231,7 @@ private slots:
             p.waitForFinished(60000);
             return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         };
-        const QString said = run({"--printer", "gravik-test2"});
+        const QString said = run({"--printer", "gravik-test2", "--blank", "ЖОБ 0000001"});
         const int job = QRegularExpression(QStringLiteral("задание (\\d+)")).match(said).captured(1).toInt();
         QVERIFY2(job > 0, qPrintable(said));
         const QString printed = waitForJob("gravik-test2", job);

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <ctime>
 #include <sys/stat.h>
 
 using namespace gravik;
@@ -87,6 +88,40 @@ private slots:
         printeroffsets::current();
         QCOMPARE(told.size(), 2);
         QVERIFY2(told[1].contains(path + " строка 3 не прочитана"), qPrintable(told[1]));
+    }
+
+    // A million bad lines: read in moments, the message names the first ten
+    // and counts the rest, the good line after them still counts, and the
+    // file goes back as it was.
+    void aMillionBadLinesGiveAShortMessage()
+    {
+        ProgramFolder folder;
+        constexpr int bad = 1'000'000;
+        QByteArray data = "A\t1.0\t1.0\r\n";
+        data.reserve(bad * 12);
+        for (int i = 0; i < bad; ++i)
+            data += i % 2 ? "B\t1,5\t0.0\r\n" : "no offset\r\n";
+        data += "C\t-2.0\t0.5\r\n";
+        folder.write("data/printers.txt", data);
+
+        // Processor time, so a busy machine does not count against it.
+        const std::clock_t start = std::clock();
+        PrinterOffsets o = printeroffsets::current();
+        const double ms = double(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
+        QVERIFY2(ms < 2000, qPrintable(QString::number(ms) + " ms"));
+        QCOMPARE(o.find("C"), (PrinterOffset{-20, 5}));
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].size() < 400, qPrintable(told[0].left(400)));
+        QVERIFY2(told[0].contains(printeroffsets::path() + " строки 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 и ещё 999990 "
+                                                          "не прочитаны"),
+                 qPrintable(told[0]));
+        printeroffsets::current();
+        QCOMPARE(told.size(), 1);
+
+        o.set("A", {0, 0});
+        QString error;
+        QVERIFY2(o.write(printeroffsets::path(), &error), qPrintable(error));
+        QCOMPARE(folder.read("data/printers.txt"), "A\t0.0\t0.0" + data.mid(data.indexOf('\r')));
     }
 };
 

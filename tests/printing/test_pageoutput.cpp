@@ -9,10 +9,13 @@
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QPageSize>
+#include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <ctime>
 
 using namespace gravik;
 
@@ -128,6 +131,32 @@ private slots:
         const PdfText pdf = PdfText::read(path);
         QCOMPARE(pdf.pages.size(), size_t(1));
         QVERIFY(pdf.words.empty());
+    }
+
+    // A text far longer than the sheet: every field shows its start as it
+    // would show it anyway, and no more of it is laid out, so the page is
+    // drawn at once.
+    void aHugeTextIsDrawnOnlyAsFarAsItShows()
+    {
+        const QString huge = QStringLiteral("Жаксыбеков ") + QString(20'000'000, u'ж');
+        auto fields = numberedPage(), cut = fields;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            fields[i].text = huge;
+            cut[i].text = huge.first(20'000);
+        }
+        auto draw = [](const std::vector<page::FieldContent> &page) {
+            QImage image(794, 1123, QImage::Format_RGB32); // A4 at 96 dpi
+            image.fill(Qt::white);
+            QPainter p(&image);
+            page::drawPage(p, page, 96, 96);
+            return image;
+        };
+        const std::clock_t start = std::clock(); // processor time: a busy machine does not count
+        const QImage whole = draw(fields);
+        const double ms = double(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
+        QVERIFY2(ms < 2000, qPrintable(QString::number(ms) + " ms"));
+        QCOMPARE(whole, draw(cut));
+        QVERIFY(whole != draw(numberedPage()));
     }
 
     void unwritableFileIsReported()

@@ -44,23 +44,18 @@ private slots:
         checkClassPdf(path, base, pupils);
     }
 
-    // The list ends at the first empty column C, a choice looks no further
-    // than the first empty column A, and the lower of two equal entries wins.
-    void theClassIsWhatTheChooserLists()
+    // The class is every listed row, each with its own values: namesakes are
+    // two pupils, and a row a choice would never reach still prints.
+    void theClassIsEveryListedRow()
     {
         auto rows = classOf(6);
-        rows[1][0].clear();   // row 4: no surname, so choosing rows 4 to 8 copies nothing
-        rows[4][2].clear();   // row 7: the list ends here
+        rows[3] = rows[2];
+        rows[3][8] = "Ж-999"; // row 6 repeats row 5's name with another number
+        rows[4][0].clear();   // row 7: no surname, so a choice looks no further
+        rows[5][2].clear();   // row 8: the list ends here
         const Worksheet sheet = sheetOf(rows);
-        QCOMPARE(surnames(pupils::listedPupils(sheet)), QStringList({"Ученик1"}));
-
-        rows = classOf(4);
-        rows[3] = rows[1];
-        rows[3][8] = "Ж-999"; // row 6 repeats row 4's name with another number
-        const auto listed = pupils::listedPupils(sheetOf(rows));
-        QCOMPARE(surnames(listed), QStringList({"Ученик1", "Ученик2", "Ученик3", "Ученик2"}));
-        QCOMPARE(listed[1][8], QString("Ж-999"));
-        QCOMPARE(listed[3][8], QString("Ж-999"));
+        QCOMPARE(pupils::listedPupils(sheet), std::vector<pupils::StudentRecord>(rows.begin(), rows.begin() + 5));
+        QCOMPARE(*pupils::find(sheet, "Ученик3 Имя3 Отч3"), rows[3]); // a choice: the lower one
     }
 
     void selectedRowsOnly()
@@ -71,6 +66,8 @@ private slots:
         QCOMPARE(surnames(pupils::rowRange(sheet, 4, 7)), QStringList({"Ученик2", "Ученик4", "Ученик5"}));
         QCOMPARE(surnames(pupils::rowRange(sheet, 1, 3)), QStringList({"Ученик1"})); // headers are no pupils
         QCOMPARE(pupils::rowRange(sheet, 9, 20).size(), size_t(0));
+        QCOMPARE(pupils::lastPupilRow(sheet), 8);
+        QCOMPARE(pupils::lastPupilRow(sheetOf({})), 0);
     }
 
     void applyingAPupilIsWhatChoosingCopies()

@@ -5,6 +5,7 @@
 #include "i18n/interfacelanguage.h"
 #include "database/workbookmodel.h"
 #include "app/windows.h"
+#include "register/blankregister.h"
 #include "core/certificatefields.h"
 #include "editor/certificatewindow.h"
 #include "widgets/imagebutton.h"
@@ -35,6 +36,7 @@ private:
         DialogAnswers answers;
         QStringList &messages = answers.messages;
         StudentDatabase db;
+        blanks::Register blankRegister;
         WindowRegistry registry;
         TestMainWindow main{[] { return QStringList{QStringLiteral("Arial")}; }};
         QTimer watchdog; // a message box of another window must not hang the test
@@ -49,7 +51,7 @@ private:
                     w->close();
             });
             watchdog.start(100);
-            registerWindows(registry, main, db);
+            registerWindows(registry, main, db, blankRegister);
         }
         ~Program()
         {

@@ -2,6 +2,7 @@
 #include "support/mainwindow.h"
 
 #include "app/windows.h"
+#include "register/blankregister.h"
 #include "core/certificatefields.h"
 #include "core/cp1251.h"
 #include "editor/certificatewindow.h"
@@ -70,7 +71,7 @@ struct Rig {
         registerBaza(registry, db);
         registry.setMainWindow(&main);
         ProgramSteps steps;
-        PupilChooser::attach(main.document(), main, db, steps);
+        PupilChooser::attach(main.document(), main, db, steps, &registry);
         main.setProgramSteps(steps);
         main.setRegistry(&registry);
     }
@@ -125,6 +126,7 @@ void ChooserTest::startUpChoosesTheFirstPupil()
     dir.write(QStringLiteral("Baza.xml"), fixture.readAll());
     dir.setLine(QStringLiteral("1.txt"), stateLine(Value::Surname), cp1251::encode(u"Сохранённый"));
     dir.setLine(QStringLiteral("1.txt"), stateLine(Value::RegistrationNumber), "999");
+    dir.write(QStringLiteral("data/pw.txt"), "9250\r\n");
     DialogAnswers fakes;
     Rig rig;
     QVERIFY(rig.start());
@@ -136,9 +138,11 @@ void ChooserTest::startUpChoosesTheFirstPupil()
                                        "Оспанова Г.К.", "Г.Қ. Оспанова", "20417"}));
     // The boxes pass the values on to the page.
     QCOMPARE(rig.main.fieldLabel(fieldOf(Value::Surname))->text(), QStringLiteral("Жаксыбеков"));
-    // The database was read, no window was needed for it.
+    // The grid is the database window's: it was created hidden, with its stored size.
     QVERIFY(rig.db.isInUse());
-    QVERIFY(!rig.registry.existing(WindowKind::Baza));
+    auto *baza = rig.registry.existing<StudentDatabaseWindow>(WindowKind::Baza);
+    QVERIFY(baza && !baza->isVisible());
+    QCOMPARE(baza->outerSizeTwips().width(), 9250);
     QVERIFY(rig.main.button(QStringLiteral("Image1"))->isEnabled());
     QVERIFY(fakes.messages.isEmpty());
 
@@ -307,6 +311,7 @@ void ChooserTest::updateButtonSeesUnsavedEdits()
     QVERIFY(!rig.db.isInUse());
     QTest::mouseClick(rig.main.button(QStringLiteral("Image1")), Qt::LeftButton);
     QVERIFY(rig.db.isInUse());
+    QVERIFY(rig.registry.existing(WindowKind::Baza));
     QCOMPARE(rig.items(), QStringList{QStringLiteral("Ким Анна Ли")});
 }
 
@@ -344,14 +349,15 @@ void ChooserTest::programWiring()
               database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")}, QStringLiteral("старый")));
     DialogAnswers fakes;
     StudentDatabase db;
+    blanks::Register blankRegister;
     WindowRegistry registry;
     TestMainWindow main([] { return QStringList{"Times New Roman"}; });
-    registerWindows(registry, main, db);
+    registerWindows(registry, main, db, blankRegister);
     QString error;
     QVERIFY2(main.startUp(&error), qPrintable(error));
     QCOMPARE(main.pupilList()->count(), 2);
     QCOMPARE(main.box(QStringLiteral("Text1"))->text(), QStringLiteral("Ким"));
-    QVERIFY(!registry.existing(WindowKind::Baza));
+    QVERIFY(registry.existing(WindowKind::Baza) && !registry.existing(WindowKind::Baza)->isVisible());
     // The stored language has rewritten the header cells in Russian.
     QCOMPARE(db.model()->cellText(2, 9), QStringLiteral("Регистрационный номер"));
     QVERIFY(!db.isModified());

@@ -1,9 +1,12 @@
 #include "bazarig.h"
 #include "printing/classrig.h"
 #include "support/mainwindow.h"
+#include "support/operator.h"
 #include "support/programfolder.h"
 
 #include "app/windows.h"
+#include "database/workbookmodel.h"
+#include "register/blankregister.h"
 #include "printdialog/printdialog.h"
 #include "students/classprint.h"
 #include "students/spreadsheetview.h"
@@ -31,6 +34,7 @@ struct Rig {
     ProgramFolder folder;
     DialogAnswers answers;
     StudentDatabase db;
+    blanks::Register blankRegister;
     WindowRegistry registry;
     TestMainWindow main{[] { return QStringList{"Times New Roman"}; }};
     QTemporaryDir out;
@@ -42,8 +46,14 @@ struct Rig {
 
     Rig()
     {
+        rows[3] = rows[1]; // row 6 is row 4's namesake, another pupil
+        rows[3][6] = "Учитель9";
+        rows[3][8] = "Ж-999";
         folder.write("Baza.xml", databaseOf(rows));
-        registerWindows(registry, main, db);
+        registerWindows(registry, main, db, blankRegister);
+        // Pages to a printer go onto blanks: the operator has said which comes next.
+        blankRegister.use();
+        blankRegister.setNextBlank({"ЖОБ", "0000001"}, nullptr);
         QString error;
         if (!main.startUp(&error))
             qWarning("%s", qPrintable(error));
@@ -84,6 +94,12 @@ struct Rig {
         QHeaderView *h = baza()->spreadsheet()->verticalHeader();
         click(h->viewport(), mods, QPoint(h->width() / 2, h->sectionViewportPosition(n - 1) + h->sectionSize(n - 1) / 2));
     }
+    // Clicks a grid cell (1-based).
+    void clickCell(int row, int column, Qt::KeyboardModifiers mods = {})
+    {
+        SpreadsheetView *grid = baza()->spreadsheet();
+        click(grid->viewport(), mods, grid->visualRect(grid->model()->index(row - 1, column - 1)).center());
+    }
 };
 
 } // namespace
@@ -106,16 +122,57 @@ private slots:
         QCOMPARE(rig.main.box("Text1")->text(), QString("Набранный"));
     }
 
+    // Highlighted cells count as their rows, as whole rows do.
     void selectedRowsOnly()
     {
         Rig rig;
         const Certificate base = rig.main.document().certificate();
         rig.pdf = rig.out.filePath("rows.pdf");
-        rig.selectRow(4);
+        rig.clickCell(4, 2);
+        rig.clickCell(5, 3, Qt::ShiftModifier);
         rig.selectRow(6, Qt::ControlModifier);
         click(rig.bazaButton("Image8"));
-        QCOMPARE(rig.messages, QStringList({"2 аттестата сохранены в файл " + rig.pdf + "."}));
-        checkClassPdf(rig.pdf, base, {rig.rows[1], rig.rows[3]});
+        QCOMPARE(rig.pagesSeen, QStringList({"Страница 1 из 3", "Страница 2 из 3", "Страница 3 из 3"}));
+        QCOMPARE(rig.messages, QStringList({"3 аттестата сохранены в файл " + rig.pdf + "."}));
+        checkClassPdf(rig.pdf, base, {rig.rows[1], rig.rows[2], rig.rows[3]});
+
+        // Cells of rows without pupils: nothing to print, and the operator is told so.
+        rig.clickCell(9, 1);
+        rig.clickCell(12, 2, Qt::ShiftModifier);
+        rig.pagesSeen.clear();
+        click(rig.bazaButton("Image8"));
+        QCOMPARE(rig.messages.last(), QString("В выделенных строках нет учеников: печатать нечего."));
+        QVERIFY(rig.pagesSeen.isEmpty());
+    }
+
+    // Tab moves between cells; Ctrl+Tab and Ctrl+Shift+Tab leave the grid for
+    // the controls beside it, keeping what was typed.
+    void theKeyboardLeavesTheGrid()
+    {
+        Rig rig;
+        StudentDatabaseWindow *w = rig.baza();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        SpreadsheetView *grid = w->spreadsheet();
+        rig.clickCell(7, 1);
+        pressKeys(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
+        for (QChar c : QString("Ли"))
+            pressKeys(Qt::Key_unknown, {}, QString(c));
+        QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget())); // typing opened the cell
+        pressKeys(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), rig.bazaButton("Image7"));
+        QCOMPARE(w->model()->cellText(7, 2), QString("Ли"));
+        pressKeys(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), rig.bazaButton("Image8"));
+
+        rig.clickCell(7, 3);
+        pressKeys(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), rig.bazaButton("Image2"));
+        pressKeys(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        pressKeys(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), rig.bazaButton("Image7"));
     }
 
     void oneJobForTheClassAndCancelSendsNothing()
@@ -147,7 +204,7 @@ private slots:
         const Certificate base = rig.main.document().certificate();
         click(rig.bazaButton("Image7"));
         QCOMPARE(sent, std::vector<QString>({"Аттестаты: 4 аттестата"}));
-        QCOMPARE(rig.messages, QStringList({"4 аттестата отправлены на принтер «test»."}));
+        QCOMPARE(rig.messages, QStringList({"4 аттестата отправлены на принтер «test», бланки ЖОБ 0000001–0000004."}));
         checkClassPdf(rig.out.filePath("job.pdf"), base, rig.rows);
     }
 

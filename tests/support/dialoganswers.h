@@ -12,6 +12,8 @@ struct DialogAnswers {
     QStringList asked;    // "title|text|yes,no" of each question
     QStringList files;    // what the file dialogs return, in turn; empty: none chosen
     bool answer = true;   // to every question
+    QStringList texts;    // what text questions return, in turn; none left: cancelled
+    QStringList prompts;  // "title|label|suggestion" of each text question
     std::function<bool(gravik::PagePreview &)> preview = [](gravik::PagePreview &) { return true; };
 
     DialogAnswers()
@@ -28,6 +30,11 @@ struct DialogAnswers {
         };
         d.openFile = d.saveFile = [this](QWidget *, const QString &, const QString &, const QString &) {
             return files.isEmpty() ? QString() : files.takeFirst();
+        };
+        d.text = [this](QWidget *, const QString &title, const QString &label,
+                        const QString &suggested) -> std::optional<QString> {
+            prompts << title + '|' + label + '|' + suggested;
+            return texts.isEmpty() ? std::nullopt : std::optional<QString>(texts.takeFirst());
         };
         d.preview = [this](gravik::PagePreview &p) { return preview(p); };
     }

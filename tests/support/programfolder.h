@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 
 // A program directory of its own for a test: the default data files copied
-// into a temporary folder, and the program pointed at it.
+// into a temporary folder, and the program pointed at it; and a cache folder
+// of its own (XDG_CACHE_HOME) beside it, for what the program keeps there.
 class ProgramFolder
 {
 public:
@@ -24,11 +25,20 @@ public:
             QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
         gravik::programdir::setPath(m_dir.path());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache.path()));
     }
-    ~ProgramFolder() { gravik::programdir::setPath(QString()); }
+    ~ProgramFolder()
+    {
+        gravik::programdir::setPath(QString());
+        if (m_userCache.isNull())
+            qunsetenv("XDG_CACHE_HOME");
+        else
+            qputenv("XDG_CACHE_HOME", m_userCache);
+    }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &rel) const { return m_dir.filePath(rel); }
+    QString cache() const { return m_cache.path(); }
 
     QByteArray read(const QString &rel) const
     {
@@ -50,5 +60,6 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
+    QByteArray m_userCache = qgetenv("XDG_CACHE_HOME");
+    QTemporaryDir m_dir, m_cache;
 };

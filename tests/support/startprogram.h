@@ -4,6 +4,7 @@
 #include "core/certificate.h"
 #include "database/studentdatabase.h"
 #include "editor/certificatewindow.h"
+#include "register/blankregister.h"
 #include "widgets/windowregistry.h"
 
 #include <QTest>
@@ -12,10 +13,11 @@
 struct TestProgram {
     gravik::CertificateDocument certificate;
     gravik::StudentDatabase db;
+    gravik::blanks::Register blankRegister;
     gravik::WindowRegistry registry;
     gravik::CertificateWindow main{certificate};
 
-    TestProgram() { gravik::registerWindows(registry, main, db); }
+    TestProgram() { gravik::registerWindows(registry, main, db, blankRegister); }
     ~TestProgram() { registry.destroyAll(); }
 
     // Starts the main window and waits until it is shown; false when it could not start.
