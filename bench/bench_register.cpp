@@ -1,6 +1,6 @@
 // The register of blanks: a class recorded, the window opened on a full
 // register, the register book written as a PDF.
-#include "printing/classjob.h"
+#include "printing/printjob.h"
 #include "register/blankregister.h"
 #include "register/registerbook.h"
 #include "registerwindow/registerwindow.h"

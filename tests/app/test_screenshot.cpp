@@ -33,7 +33,7 @@ private slots:
             QSKIP("needs a real X server (run under xvfb-run)");
         ProgramFolder folder;
         TestProgram program;
-        auto &[certificate, db, registry, w] = program;
+        auto &[certificate, db, blankRegister, registry, w] = program;
         QString error;
         QVERIFY2(w.startUp(&error), qPrintable(error));
         const std::pair<const char *, const char *> values[] = {

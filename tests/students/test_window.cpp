@@ -330,7 +330,7 @@ void WindowTest::importing()
     QCOMPARE(w->model()->cellText(3, 1), QStringLiteral("своё"));
     QVERIFY(!w->hasUnsavedChanges());
     QCOMPARE(fakes.messages.size(), 1);
-    QVERIFY2(fakes.messages[0].contains(QStringLiteral("broken.xml, строка 2")), qPrintable(fakes.messages[0]));
+    QVERIFY2(fakes.messages[0].contains(QStringLiteral("broken.xml, строка 3")), qPrintable(fakes.messages[0]));
 
     // Import: the grid takes the workbook, Baza.xml stays until Save.
     fakes.files = {dir.file(QStringLiteral("import.xml"))};
@@ -422,7 +422,7 @@ void WindowTest::brokenDatabaseIsToldOnceAndKept()
     QCOMPARE(fakes.messages.size(), 1);
     const QString &m = fakes.messages[0];
     QCOMPARE(fakes.titles, QStringList{QStringLiteral("База учеников")});
-    QVERIFY2(m.contains(QDir::toNativeSeparators(dir.file(QStringLiteral("Baza.xml"))) + QStringLiteral(", строка 4, столбец 1")),
+    QVERIFY2(m.contains(QDir::toNativeSeparators(dir.file(QStringLiteral("Baza.xml"))) + QStringLiteral(", строка 4, столбец 3")),
              qPrintable(m));
     // The built-in content, an empty chooser, and the file left alone.
     QCOMPARE(w->model()->cellText(1, 1), QStringLiteral("ФИО левая сторона"));
