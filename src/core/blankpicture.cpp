@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace gravik::blankpicture {
 
@@ -72,7 +73,9 @@ bool pngRowsFit(const QByteArray &png)
         }
     }();
     const qint64 rowBytes = (width * channels * depth + 7) / 8 + 1;
-    const qint64 bound = 2 * height * rowBytes + 65536;
+    // A header may claim 2^32 rows of 2^32 pixels: the bound saturates rather than overflows.
+    const double wide = 2.0 * double(height) * double(rowBytes) + 65536;
+    const qint64 bound = wide >= 9.0e18 ? std::numeric_limits<qint64>::max() : qint64(wide);
 
     z_stream z = {};
     if (inflateInit(&z) != Z_OK)
