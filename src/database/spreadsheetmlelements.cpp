@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 namespace gravik::spreadsheetml::elements {
 
@@ -36,42 +35,6 @@ std::optional<long long> wholeNumber(std::string_view v)
 
 } // namespace
 
-namespace {
-
-// Whether an expanded name is in the namespace uri: its first bytes are the
-// URI and the separator. strncmp stops at the end of a shorter name.
-template <size_t N>
-bool inNamespace(const char *expanded, const char (&uri)[N])
-{
-    return std::strncmp(expanded, uri, N - 1) == 0 && expanded[N - 1] == NameSeparator;
-}
-
-} // namespace
-
-// Every element and most attributes arrive with the same long URI in front:
-// it is matched against the two known ones without measuring it first, and
-// only the short local name is measured.
-Name::Name(const char *expanded)
-{
-    if (inNamespace(expanded, SpreadsheetNs)) {
-        ns = Ns::Ss;
-        local = expanded + sizeof SpreadsheetNs;
-        return;
-    }
-    if (inNamespace(expanded, ExcelNs)) {
-        ns = Ns::X;
-        local = expanded + sizeof ExcelNs;
-        return;
-    }
-    if (const char *cut = std::strchr(expanded, NameSeparator)) {
-        ns = Ns::Other;
-        local = cut + 1;
-        return;
-    }
-    ns = Ns::None;
-    local = expanded;
-}
-
 // Which element opens which handler inside which: anything else is ignored
 // with all it holds.
 const Reader::Rule Reader::Rules[] = {
@@ -96,7 +59,7 @@ const Reader::Rule Reader::Rules[] = {
     {Ctx::WorksheetOptions, Ns::X, "Selected", &Reader::readSelected},
 };
 
-void Reader::start(const char *name, const char **attributes)
+void Reader::start(const Name &n, const Attributes &attributes)
 {
     endRun(false);
     const Ctx parent = parentCtx();
@@ -110,11 +73,10 @@ void Reader::start(const char *name, const char **attributes)
         m_textHasChild = m_textHasValue = false;
         return;
     }
-    const Name n(name);
     Ctx c = Ctx::Ignore;
     for (const Rule &r : Rules)
         if (r.parent == parent && r.ns == n.ns && r.local == n.local) {
-            c = (this->*r.open)(n, Attributes(attributes));
+            c = (this->*r.open)(n, attributes);
             break;
         }
     if (parent == Ctx::Document && c == Ctx::Ignore)

@@ -15,11 +15,9 @@
 // What the SpreadsheetML reader does with the elements the XML parser hands
 // it: it keeps what it is inside of on a stack of its own and fills the
 // workbook as they come, one handler per element. No tree of the document is
-// built. The parser has already checked the XML and resolved the namespaces:
-// a name in a namespace arrives as its URI, NameSeparator and its local name.
+// built. The parser has already checked the XML, and the names arrive with
+// their namespaces resolved.
 namespace gravik::spreadsheetml::elements {
-
-inline constexpr char NameSeparator = '\n'; // never part of a namespace URI
 
 struct Position {
     int line = 0; // 1-based; 0: no position
@@ -36,33 +34,38 @@ enum class Ns : unsigned char { None, Ss, X, Other };
 
 inline QString qstr(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
 
-// An element or attribute name split into its namespace and local name.
+// An element or attribute name: its namespace and local name.
 struct Name {
-    Ns ns;
+    Ns ns = Ns::None;
     std::string_view local;
 
-    Name(const char *expanded);
     bool ss(std::string_view l) const { return ns == Ns::Ss && local == l; }
     bool x(std::string_view l) const { return ns == Ns::X && local == l; }
     // An attribute of the spreadsheet namespace; unprefixed ones count as such.
     bool ssAttribute(std::string_view l) const { return (ns == Ns::Ss || ns == Ns::None) && local == l; }
 };
 
-// A start tag's attributes as the parser lists them: name, value, ..., null.
+struct Attribute {
+    Name name;
+    const char *value; // as the parser gives it, measured when read
+};
+
+// A start tag's attributes but the namespace declarations.
 class Attributes
 {
 public:
-    explicit Attributes(const char **list) : m_list(list) {}
+    Attributes(const Attribute *list, size_t size) : m_list(list), m_size(size) {}
 
     template <typename F> // f(const Name &, std::string_view value)
     void forEach(F f) const
     {
-        for (const char **a = m_list; *a; a += 2)
-            f(Name(a[0]), std::string_view(a[1]));
+        for (size_t i = 0; i < m_size; ++i)
+            f(m_list[i].name, std::string_view(m_list[i].value));
     }
 
 private:
-    const char **m_list;
+    const Attribute *m_list;
+    size_t m_size;
 };
 
 class Reader
@@ -72,7 +75,7 @@ public:
     explicit Reader(std::function<Position()> here) : m_here(std::move(here)) {}
 
     // The parser's events; the handlers throw ContentError.
-    void start(const char *name, const char **attributes);
+    void start(const Name &name, const Attributes &attributes);
     void end();
     void text(const char *s, int length);
     void cdataStart();

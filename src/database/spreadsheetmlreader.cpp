@@ -3,6 +3,7 @@
 #include "core/atomicfile.h"
 #include "core/cp1251.h"
 #include "database/spreadsheetmlelements.h"
+#include "database/spreadsheetmlnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,8 @@
 #include <optional>
 #include <variant>
 
-// expat checks the XML and resolves the namespaces; the element reader fills
-// the workbook from its events. No DTD is read: a DOCTYPE stops the parse, so
+// expat checks the XML, the prefixes are resolved as its start tags come, and
+// the element reader fills the workbook from its events. No DTD is read: a DOCTYPE stops the parse, so
 // no entity but the five predefined ones and character references exists.
 namespace gravik::spreadsheetml {
 
@@ -97,26 +98,20 @@ QString xmlErrorText(XML_Parser parser, bool rootSeen)
     case XML_ERROR_INCORRECT_ENCODING:
         return QStringLiteral("байты файла не в той кодировке, что названа в объявлении XML");
     case XML_ERROR_UNCLOSED_CDATA_SECTION: return QStringLiteral("раздел CDATA не закрыт");
-    case XML_ERROR_UNBOUND_PREFIX: return QStringLiteral("префикс пространства имён не объявлен");
-    case XML_ERROR_UNDECLARING_PREFIX: return QStringLiteral("префикс пространства имён объявлен пустым");
     case XML_ERROR_XML_DECL: return QStringLiteral("испорчено объявление XML");
-    case XML_ERROR_RESERVED_PREFIX_XML:
-    case XML_ERROR_RESERVED_PREFIX_XMLNS:
-    case XML_ERROR_RESERVED_NAMESPACE_URI:
-        return QStringLiteral("неверно объявлено зарезервированное пространство имён xml или xmlns");
     default:
         return QStringLiteral("файл не является правильным XML (%1)").arg(QString::fromUtf8(XML_ErrorString(code)));
     }
 }
 
 // One parse: expat's callbacks go to the element reader. A fault of the
-// content stops the reading but not the parse, as bytes that are not XML are
-// the first thing to say.
+// content stops the reading but not the parse, as bytes that are not XML, or
+// names that break the namespace rules, are the first thing to say.
 class Parse
 {
 public:
     explicit Parse(const char *encoding)
-        : m_parser(XML_ParserCreateNS(encoding, elements::NameSeparator)), m_reader([this] { return here(); })
+        : m_parser(XML_ParserCreate(encoding)), m_reader([this] { return here(); })
     {
         if (!m_parser)
             throw std::bad_alloc();
@@ -184,12 +179,11 @@ private:
         try {
             f(p.m_reader);
         } catch (const ContentError &e) {
+            // The tags are still resolved, only for the namespace rules.
             p.m_fault = e;
-            XML_SetElementHandler(p.m_parser, nullptr, nullptr);
             XML_SetCharacterDataHandler(p.m_parser, nullptr);
             XML_SetCdataSectionHandler(p.m_parser, nullptr, nullptr);
             XML_SetCommentHandler(p.m_parser, nullptr);
-            XML_SetProcessingInstructionHandler(p.m_parser, nullptr);
         } catch (const std::bad_alloc &) {
             p.stop(ContentError{QStringLiteral("не хватило памяти"), {}});
         }
@@ -204,12 +198,25 @@ private:
 
     static void onStart(void *self, const XML_Char *name, const XML_Char **attributes)
     {
-        static_cast<Parse *>(self)->m_rootSeen = true;
-        guarded(self, [&](elements::Reader &r) { r.start(name, attributes); });
+        Parse &p = *static_cast<Parse *>(self);
+        p.m_rootSeen = true;
+        bool resolved = false;
+        try {
+            resolved = p.m_names.open(name, attributes);
+        } catch (const std::bad_alloc &) {
+            return p.stop(ContentError{QStringLiteral("не хватило памяти"), {}});
+        }
+        if (!resolved)
+            return p.stop(ContentError{p.m_names.error(), p.here()});
+        if (!p.m_fault)
+            guarded(self, [&](elements::Reader &r) { r.start(p.m_names.name(), p.m_names.attributes()); });
     }
     static void onEnd(void *self, const XML_Char *)
     {
-        guarded(self, [](elements::Reader &r) { r.end(); });
+        Parse &p = *static_cast<Parse *>(self);
+        p.m_names.close();
+        if (!p.m_fault)
+            guarded(self, [](elements::Reader &r) { r.end(); });
     }
     static void onText(void *self, const XML_Char *s, int length)
     {
@@ -227,9 +234,15 @@ private:
     {
         guarded(self, [](elements::Reader &r) { r.markup(); });
     }
-    static void onInstruction(void *self, const XML_Char *, const XML_Char *)
+    static void onInstruction(void *self, const XML_Char *target, const XML_Char *)
     {
-        guarded(self, [](elements::Reader &r) { r.markup(); });
+        Parse &p = *static_cast<Parse *>(self);
+        if (std::strchr(target, ':'))
+            return p.stop(ContentError{QStringLiteral("в имени инструкции обработки «%1» не может быть двоеточия")
+                                           .arg(QString::fromUtf8(target)),
+                                       p.here()});
+        if (!p.m_fault)
+            guarded(self, [](elements::Reader &r) { r.markup(); });
     }
 
     static void onDoctype(void *self, const XML_Char *, const XML_Char *, const XML_Char *, int)
@@ -261,6 +274,7 @@ private:
     }
 
     XML_Parser m_parser;
+    elements::Namespaces m_names;
     elements::Reader m_reader;
     std::optional<ContentError> m_fault;
     bool m_stopped = false; // at the fault, expat read no further
