@@ -41,12 +41,12 @@ bool beginsName(std::string_view local)
 
 // A name as written, split at its colon (no colon: no prefix). False when it
 // is not a qualified name: a second colon, or an empty or misbegun part.
-bool split(const char *raw, std::string_view &prefix, std::string_view &local)
+inline bool split(const char *raw, std::string_view &prefix, std::string_view &local)
 {
     const char *colon = nullptr;
     const char *p = raw;
-    for (; *p; ++p)
-        if (*p == ':') {
+    for (char c; (c = *p) != '\0'; ++p)
+        if (c == ':') {
             if (colon)
                 return false;
             colon = p;
@@ -61,10 +61,22 @@ bool split(const char *raw, std::string_view &prefix, std::string_view &local)
     return !prefix.empty() && !local.empty() && beginsName(local);
 }
 
-// Whether an attribute declares a namespace: xmlns, or xmlns:p.
-bool declares(const char *name)
+// Whether an attribute declares a namespace: xmlns, or xmlns:p. Most
+// attributes are told by their first letter.
+inline bool declares(const char *name)
 {
-    return std::strncmp(name, "xmlns", 5) == 0 && (name[5] == '\0' || name[5] == ':');
+    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 && (name[5] == '\0' || name[5] == ':');
+}
+
+// Prefixes are a few letters: compared here rather than by a call.
+inline bool samePrefix(const std::string &a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < b.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
 
 Ns nsOf(std::string_view uri)
@@ -98,8 +110,8 @@ bool Namespaces::open(const char *name, const char **attributes)
         return fail(notQualified(name));
     if (!resolveAttributes(attributes))
         return false;
-    const int b = find(prefix);
-    if (b < 0 && !prefix.empty())
+    int b = m_default;
+    if (!prefix.empty() && (b = find(prefix)) < 0)
         return fail(QStringLiteral("префикс пространства имён «%1» не объявлен").arg(qstr(prefix)));
     m_name = Name{b < 0 ? Ns::None : m_bindings[size_t(b)].ns, local};
     return true;
@@ -110,7 +122,7 @@ void Namespaces::close()
     if (m_bindings[m_inScope - 1].depth == m_depth) {
         while (m_bindings[m_inScope - 1].depth == m_depth)
             --m_inScope;
-        m_lastFound = -1;
+        scopeChanged();
     }
     --m_depth;
 }
@@ -131,18 +143,22 @@ bool Namespaces::resolveAttributes(const char **attributes)
         if (!declare(prefix.empty() ? std::string_view() : local, a[1]))
             return false;
     }
+    size_t prefixed = 0;
     for (const char **a = attributes; *a; a += 2) {
         if (declares(a[0]))
             continue;
         if (!split(a[0], prefix, local))
             return fail(notQualified(a[0]));
         int b = -1;
-        if (!prefix.empty() && (b = find(prefix)) < 0)
-            return fail(QStringLiteral("префикс пространства имён «%1» не объявлен").arg(qstr(prefix)));
+        if (!prefix.empty()) {
+            if ((b = find(prefix)) < 0)
+                return fail(QStringLiteral("префикс пространства имён «%1» не объявлен").arg(qstr(prefix)));
+            ++prefixed;
+        }
         m_attributes.push_back({Name{b < 0 ? Ns::None : m_bindings[size_t(b)].ns, local}, a[1]});
         m_attributeBindings.push_back(b);
     }
-    return noDuplicates();
+    return prefixed < 2 || noDuplicates();
 }
 
 bool Namespaces::declare(std::string_view prefix, std::string_view uri)
@@ -158,19 +174,26 @@ bool Namespaces::declare(std::string_view prefix, std::string_view uri)
     b.uri.assign(uri);
     b.ns = nsOf(uri);
     b.depth = m_depth;
-    m_lastFound = -1;
+    scopeChanged();
     return true;
+}
+
+void Namespaces::scopeChanged()
+{
+    m_lastFound = -1;
+    m_default = find({});
 }
 
 // Files bind the same few prefixes once at the root: the one found last is
 // most likely the one asked for next.
-int Namespaces::find(std::string_view prefix) const
+int Namespaces::find(std::string_view prefix)
 {
-    if (m_lastFound >= 0 && m_bindings[size_t(m_lastFound)].prefix == prefix)
+    if (m_lastFound >= 0 && samePrefix(m_bindings[size_t(m_lastFound)].prefix, prefix))
         return m_lastFound;
     for (size_t i = m_inScope; i-- > 0;)
-        if (m_bindings[i].prefix == prefix) {
-            const_cast<Namespaces *>(this)->m_lastFound = int(i);
+        if (samePrefix(m_bindings[i].prefix, prefix)) {
+            if (!prefix.empty())
+                m_lastFound = int(i);
             return int(i);
         }
     return -1;
@@ -185,8 +208,6 @@ bool Namespaces::noDuplicates()
     for (size_t i = 0; i < m_attributes.size(); ++i)
         if (m_attributeBindings[i] >= 0)
             m_prefixed.push_back(int(i));
-    if (m_prefixed.size() < 2)
-        return true;
     const auto uri = [&](int i) -> const std::string & { return m_bindings[size_t(m_attributeBindings[size_t(i)])].uri; };
     const auto same = [&](int i, int j) {
         return m_attributes[size_t(i)].name.local == m_attributes[size_t(j)].name.local && uri(i) == uri(j);

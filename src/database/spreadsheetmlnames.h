@@ -40,7 +40,8 @@ private:
     };
 
     bool declare(std::string_view prefix, std::string_view uri);
-    int find(std::string_view prefix) const; // the binding in scope, -1 for none
+    int find(std::string_view prefix); // the binding in scope, -1 for none
+    void scopeChanged();
     bool resolveAttributes(const char **attributes);
     bool noDuplicates();
     bool fail(const QString &message);
@@ -48,8 +49,8 @@ private:
     std::vector<Binding> m_bindings; // slots kept when they go out of scope: reused without allocating
     size_t m_inScope = 0;
     int m_depth = 0;
-    int m_lastFound = -1; // the binding the last prefix looked up named, while the scope stays
-    std::string_view m_lastPrefix;
+    int m_lastFound = -1; // the binding of the prefix last looked up, while the scope stays
+    int m_default = -1;   // the default namespace's binding
     Name m_name;
     std::vector<Attribute> m_attributes;
     std::vector<int> m_attributeBindings; // of each attribute, -1 without a prefix
