@@ -172,7 +172,7 @@ void FormatTest::matchesByNamespaceNotPrefix()
     // A prefix nobody declared is an error at its place.
     sml::Error e;
     QVERIFY(!sml::read(book("<Row>\n<Cell zz:Index=\"3\"/></Row>"), &e));
-    QVERIFY2(e.message.contains(QStringLiteral("префикс")), qPrintable(e.message));
+    QVERIFY2(e.message.contains(QStringLiteral("префикс пространства имён «zz» не объявлен")), qPrintable(e.message));
     QCOMPARE(e.line, 6);
     QCOMPARE(e.column, 1);
 }
@@ -371,6 +371,17 @@ void FormatTest::refusesBrokenFiles_data()
     QTest::newRow("control character") << inData("Ли\x01") << 5 << 72 << "управляющий символ";
     QTest::newRow("invalid UTF-8") << inData("Л\xD0") << 5 << 71 << "UTF-8";
     QTest::newRow("repeated attribute") << book("<Row><Cell ss:Index=\"2\" ss:Index=\"3\"/></Row>") << 5 << 60 << "повторён";
+    // Names that break the namespace rules, at their start tag.
+    QTest::newRow("two prefixes, one namespace")
+        << book("<Row><Cell ss:Index=\"2\" q:Index=\"3\" xmlns:q=\"urn:schemas-microsoft-com:office:spreadsheet\"/></Row>")
+        << 5 << 41 << "префиксы «ss» и «q»";
+    QTest::newRow("prefix out of scope") << book("<Row xmlns:p=\"urn:other\"/><Row p:Index=\"2\"/>") << 5 << 62
+                                         << "«p» не объявлен";
+    QTest::newRow("empty prefix binding") << book("<Row xmlns:p=\"\"/>") << 5 << 36 << "объявлен пустым";
+    QTest::newRow("xml rebound") << book("<Row xmlns:xml=\"urn:other\"/>") << 5 << 36 << "зарезервированное";
+    QTest::newRow("xmlns namespace bound") << book("<Row xmlns:p=\"http://www.w3.org/2000/xmlns/\"/>") << 5 << 36
+                                           << "зарезервированное";
+    QTest::newRow("second colon") << book("<Row><ss:Cell:x/></Row>") << 5 << 41 << "двоеточие";
 }
 
 void FormatTest::refusesBrokenFiles()
