@@ -131,6 +131,17 @@ public:
     Parse(const Parse &) = delete;
     Parse &operator=(const Parse &) = delete;
 
+    // Room for n bytes in expat's own buffer, to be parsed in one piece by
+    // parseBuffer: what is read into it is not copied again.
+    char *buffer(size_t n)
+    {
+        void *b = XML_GetBuffer(m_parser, int(n));
+        if (!b)
+            throw std::bad_alloc();
+        return static_cast<char *>(b);
+    }
+    bool parseBuffer(size_t n) { return XML_ParseBuffer(m_parser, int(n), XML_TRUE) == XML_STATUS_OK; }
+
     // Gives expat all the bytes; false once it refuses them.
     bool feed(std::string_view bytes)
     {
@@ -305,13 +316,18 @@ std::optional<QStringDecoder::Encoding> utf32(std::string_view d)
     return std::nullopt;
 }
 
-std::optional<Workbook> parseAs(std::string_view data, const char *encoding, Error *error)
+std::optional<Workbook> outcome(Parse &p, bool parsed, Error *error)
 {
-    Parse p(encoding);
-    auto r = p.result(p.feed(data));
+    auto r = p.result(parsed);
     if (const auto *e = std::get_if<ContentError>(&r))
         return failed(*e, error);
     return std::move(std::get<Workbook>(r));
+}
+
+std::optional<Workbook> parseAs(std::string_view data, const char *encoding, Error *error)
+{
+    Parse p(encoding);
+    return outcome(p, p.feed(data), error);
 }
 
 std::optional<Workbook> parse(std::string_view data, Error *error)
@@ -326,6 +342,23 @@ std::optional<Workbook> parse(std::string_view data, Error *error)
     } catch (const std::bad_alloc &) {
         return failed(ContentError{QStringLiteral("не хватило памяти"), {}}, error);
     }
+}
+
+// A file that goes to expat in one piece is read straight into its buffer,
+// so that it is in memory once. False when the file cannot be read.
+bool parseRead(QFile &file, qint64 size, std::optional<Workbook> &book, Error *error)
+{
+    try {
+        Parse p(nullptr);
+        char *buffer = p.buffer(size_t(size));
+        if (file.read(buffer, size) != size)
+            return false;
+        const std::string_view data(buffer, size_t(size));
+        book = utf32(data) ? parse(data, error) : outcome(p, p.parseBuffer(data.size()), error);
+    } catch (const std::bad_alloc &) {
+        book = failed(ContentError{QStringLiteral("не хватило памяти"), {}}, error);
+    }
+    return true;
 }
 
 } // namespace
@@ -348,25 +381,33 @@ std::optional<Workbook> readFile(const QString &path, Error *error)
         }
         return std::nullopt;
     }
-    // The file's pages as the system already holds them, so that a large one
-    // is never all in memory twice; what cannot be mapped (a pipe) is read whole.
-    const qint64 size = file.size();
-    const uchar *mapped = size > 0 ? file.map(0, size, QFileDevice::MapPrivateOption) : nullptr;
-    QByteArray read;
-    if (!mapped) {
-        read = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            if (error) {
-                *error = Error{};
-                error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
-                                     .arg(name, fileFailureReason(errno, file.errorString()));
-            }
-            return std::nullopt;
+    const auto cannotRead = [&]() -> std::optional<Workbook> {
+        if (error) {
+            *error = Error{};
+            error->message = QStringLiteral("Не удалось прочитать файл %1: %2")
+                                 .arg(name, fileFailureReason(errno, file.errorString()));
         }
+        return std::nullopt;
+    };
+    const qint64 size = file.size();
+    std::optional<Workbook> book;
+    if (size > 0 && size <= qint64(Whole)) {
+        if (!parseRead(file, size, book, error))
+            return cannotRead();
+    } else {
+        // A larger file's pages as the system already holds them, so that it
+        // is never all in memory twice; what cannot be mapped (a pipe) is read whole.
+        const uchar *mapped = size > 0 ? file.map(0, size, QFileDevice::MapPrivateOption) : nullptr;
+        QByteArray read;
+        if (!mapped) {
+            read = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                return cannotRead();
+        }
+        book = parse(mapped ? std::string_view(reinterpret_cast<const char *>(mapped), size_t(size))
+                            : std::string_view(read.constData(), size_t(read.size())),
+                     error);
     }
-    const std::string_view data = mapped ? std::string_view(reinterpret_cast<const char *>(mapped), size_t(size))
-                                         : std::string_view(read.constData(), size_t(read.size()));
-    auto book = parse(data, error);
     if (!book && error) {
         if (error->line > 0)
             error->message = QStringLiteral("Файл %1, строка %2, столбец %3: %4")
