@@ -471,6 +471,15 @@ void FormatTest::namesTheFile()
     const QByteArray cp = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n" + book("<Row><Cell><Data ss:Type=\"String\">"
                           "\xD4\xE0\xEC\xE8\xEB\xE8\xFF</Data></Cell></Row>").mid(39);
     QCOMPARE(readOk(cp).active()->text(1, 1), QStringLiteral("Фамилия"));
+
+    // A UTF-32 file, which expat does not read itself, read from the disk.
+    const QString wide = QString::fromUtf8(book("<Row><Cell><Data ss:Type=\"String\">Имя</Data></Cell></Row>"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QStringEncoder(QStringEncoder::Utf32LE, QStringEncoder::Flag::WriteBom)(wide));
+    f.close();
+    const auto w = sml::readFile(missing, &e);
+    QVERIFY2(w, qPrintable(e.message));
+    QCOMPARE(w->active()->text(1, 1), QStringLiteral("Имя"));
 }
 
 void FormatTest::roundTrips()
