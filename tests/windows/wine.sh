@@ -109,7 +109,7 @@ print)
   folder=$(program_folder print)
   capture=${GRAVIK_CAPTURE_ROOT:?}/gravik-test
   before=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
-  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --rows 1 --printer gravik-test \
+  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --rows 4 --printer gravik-test --blank "ЖОБ 0000001" \
     || fail "gravik-print.exe could not print"
   for _ in $(seq 1 60); do
     after=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
