@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/sessionend.h"
 #include "app/singleinstance.h"
 #include "widgets/windowregistry.h"
 #include "app/windows.h"
@@ -13,40 +14,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSessionManager>
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onTerminate(int)
-{
-    const char c = 1;
-    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
-}
-
-// SIGTERM and SIGHUP arrive as a call of `handler` on the event loop.
-void watchTerminationSignals(QObject *context, std::function<void()> handler)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
-        char c;
-        [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
-        handler();
-    });
-    struct sigaction sa = {};
-    sa.sa_handler = onTerminate;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
-}
 
 int fail(const QString &title, const QString &message)
 {
@@ -78,7 +47,7 @@ int main(int argc, char *argv[])
     // Until the main window is up, a termination request just ends the program
     // (unsaved: nothing has been loaded yet); afterwards it is a shut-down.
     QPointer<gravik::CertificateWindow> started;
-    watchTerminationSignals(&app, [&started] {
+    gravik::watchSessionEnd(&app, [&started] {
         if (started)
             started->shutDown();
         else

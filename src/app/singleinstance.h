@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 namespace gravik {
 
-// One running copy per program directory. The guard is an advisory lock on
-// the directory itself, so it follows the folder on disk whatever path, bind
-// mount or temporary folder a copy was started with; the system drops it when
-// its holder ends, however it ends, and it leaves no file behind.
+// One running copy per program directory; the system drops the guard when
+// its holder ends, however it ends, and it leaves no file behind. On Linux it
+// is an advisory lock on the directory itself, so it follows the folder on
+// disk whatever path, bind mount or temporary folder a copy was started with;
+// on Windows a named mutex of the folder's canonical path.
 class SingleInstance
 {
 public:
@@ -21,7 +23,7 @@ public:
     bool acquired() const { return m_acquired; }
 
 private:
-    int m_fd = -1;
+    qintptr m_handle = -1; // the folder's descriptor, or the mutex's handle
     bool m_acquired = false;
 };
 

@@ -12,8 +12,10 @@ QString fileFailureReason(int err, const QString &systemText)
 {
     switch (err) {
     case EROFS: return QStringLiteral("диск доступен только для чтения");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("на диске не осталось места");
+#ifdef EDQUOT // a quota is a Unix idea; Windows reports a full disk alone
+    case EDQUOT:
+#endif
+    case ENOSPC: return QStringLiteral("на диске не осталось места");
     case EACCES:
     case EPERM: return QStringLiteral("нет прав доступа");
     case ENOENT:

@@ -153,18 +153,30 @@ bool PdfFile::open(const QString &path, const PageSetup &setup, QString *error)
     m_writer->setTitle(QStringLiteral("Аттестат"));
     if (!m_writer->setPageLayout(setup.layout))
         return fail(error, QStringLiteral("не удалось разметить лист A4"));
+    m_device = m_writer.get();
+    m_painter = std::make_unique<QPainter>();
+    return true;
+}
+
+bool PdfFile::open(QPagedPaintDevice &device, const PageSetup &setup, QString *error)
+{
+    Q_UNUSED(error);
+    m_path.clear();
+    m_offsetMm = setup.offsetMm;
+    m_pages = 0;
+    m_device = &device;
     m_painter = std::make_unique<QPainter>();
     return true;
 }
 
 bool PdfFile::beginPage(QString *error)
 {
-    if (!m_writer)
+    if (!m_device)
         return fail(error, QStringLiteral("файл PDF не открыт"));
     if (m_pages == 0) {
-        if (!m_painter->begin(m_writer.get()))
+        if (!m_painter->begin(m_device))
             return fail(error, QStringLiteral("не удалось начать страницу"));
-    } else if (!m_writer->newPage()) {
+    } else if (!m_device->newPage()) {
         return fail(error, QStringLiteral("не удалось начать страницу %1").arg(m_pages + 1));
     }
     ++m_pages;
@@ -178,7 +190,7 @@ bool PdfFile::draw(const Painting &moved, const Painting &fixed, QString *error)
     // The painter's origin is the corner of the paint rectangle, which the
     // layout's margins make the printable area; the printer's offset moves
     // the page's content from there.
-    const double dpiX = m_writer->logicalDpiX(), dpiY = m_writer->logicalDpiY();
+    const double dpiX = m_device->logicalDpiX(), dpiY = m_device->logicalDpiY();
     if (fixed)
         fixed(dpiX, dpiY);
     m_painter->save();
@@ -197,7 +209,7 @@ bool PdfFile::addPage(const std::vector<FieldContent> &fields, QString *error)
 // reaches; the certificate and its boxes move with the offset against them.
 bool PdfFile::addTestPage(const std::vector<FieldContent> &fields, QString *error)
 {
-    const QSizeF printable = m_writer ? m_writer->pageLayout().paintRect(QPageLayout::Point).size() * 20 : QSizeF();
+    const QSizeF printable = m_device ? m_device->pageLayout().paintRect(QPageLayout::Point).size() * 20 : QSizeF();
     return draw([&](double dpiX, double dpiY) { drawTestPage(*m_painter, fields, dpiX, dpiY); },
                 [&](double dpiX, double dpiY) { drawRulers(*m_painter, dpiX, dpiY, printable); }, error);
 }
@@ -214,13 +226,17 @@ bool PdfFile::addPage(const Certificate &c, QString *error)
 
 bool PdfFile::commit(QString *error)
 {
-    if (!m_file)
+    if (!m_device)
         return fail(error, QStringLiteral("файл PDF не открыт"));
     if (m_pages == 0 && !beginPage(error)) // an empty class still makes a valid file
         return false;
     if (!m_painter->end())
-        return fail(error, QStringLiteral("%1: не удалось завершить страницу").arg(QDir::toNativeSeparators(m_path)));
+        return fail(error, m_file ? QStringLiteral("%1: не удалось завершить страницу").arg(QDir::toNativeSeparators(m_path))
+                                  : QStringLiteral("принтер не принял документ"));
+    m_device = nullptr;
     m_writer.reset();
+    if (!m_file)
+        return true;
     if (!m_file->commit()) {
         const QString why = m_file->errorString();
         m_file.reset();

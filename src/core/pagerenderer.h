@@ -14,6 +14,7 @@
 #include <vector>
 
 class QPainter;
+class QPagedPaintDevice;
 class QPdfWriter;
 class QSaveFile;
 
@@ -61,13 +62,17 @@ void drawTestPage(QPainter &p, const std::vector<FieldContent> &fields, double d
 void drawRulers(QPainter &p, double dpiX, double dpiY, const QSizeF &printableTwips);
 
 // A PDF of one or more certificates, written page by page (nothing of a page
-// is kept once drawn) and replacing the file only when finished.
+// is kept once drawn) and replacing the file only when finished. Where the
+// print system takes no PDF (Windows), the same pages go to a printer's
+// document instead: open(device) and commit ends that document.
 class PdfFile
 {
 public:
     PdfFile();
     ~PdfFile();
     bool open(const QString &path, const PageSetup &setup, QString *error);
+    // The device must outlive the pages; its layout and resolution are the caller's.
+    bool open(QPagedPaintDevice &device, const PageSetup &setup, QString *error);
     bool addPage(const Certificate &c, QString *error);
     bool addPage(const std::vector<FieldContent> &fields, QString *error);
     // The test page (drawTestPage, moved by the offset, and drawRulers).
@@ -88,6 +93,7 @@ private:
 
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
+    QPagedPaintDevice *m_device = nullptr; // m_writer, or a printer
     std::unique_ptr<QPainter> m_painter;
     QString m_path;
     QPointF m_offsetMm;

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <unistd.h>
-
 namespace gravik::programdir {
 namespace {
 QString &overridden()
@@ -19,12 +17,13 @@ QString &overridden()
     return dir;
 }
 
+} // namespace
+
 QString resolved(const QString &dir)
 {
     const QFileInfo info(dir);
     return info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
 }
-} // namespace
 
 QString path()
 {
@@ -35,22 +34,13 @@ void setPath(const QString &dir) { overridden() = dir; }
 
 QString file(const QString &relative) { return path() + QLatin1Char('/') + relative; }
 
-bool isSystemFolder(const QString &dir)
-{
-    const QString d = resolved(dir);
-    if (d == QLatin1String("/usr") || d.startsWith(QLatin1String("/usr/")))
-        return true;
-    return ::access(QFile::encodeName(d).constData(), W_OK) != 0;
-}
-
 Choice choose(const QString &exeDir, const QString &explicitDir, const QString &dataHome)
 {
     if (!explicitDir.isEmpty())
         return {resolved(explicitDir), {}};
     if (!isSystemFolder(exeDir))
-        return {resolved(exeDir), {}};
-    return {QDir::cleanPath(dataHome + QLatin1String("/gravik")),
-            QDir::cleanPath(resolved(exeDir) + QLatin1String("/../share/gravik"))};
+        return {resolved(exeDir), portableDefaults(exeDir)};
+    return {QDir::cleanPath(dataHome + QLatin1Char('/') + userFolderName()), installedDefaults(exeDir)};
 }
 
 bool fillMissing(const QString &from, const QString &to, QString *error)

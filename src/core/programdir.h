@@ -14,9 +14,17 @@ void setPath(const QString &dir);
 // A file of the program directory, e.g. file("data/lang.txt").
 QString file(const QString &relative);
 
-// An installed executable: under /usr, or in a folder this user cannot write.
-// Root writes everywhere, so the location alone must decide for root.
+// What differs by system (programdir_posix.cpp, programdir_windows.cpp):
+// whether the executable is installed (under /usr, or in a folder this user
+// cannot write, such as Program Files), where its default data lie, and the
+// name of the user's own program directory under dataHome.
 bool isSystemFolder(const QString &dir);
+QString installedDefaults(const QString &exeDir);
+// Defaults for a copy run from its own folder; empty: none.
+QString portableDefaults(const QString &exeDir);
+QString userFolderName();
+// The folder's canonical path, or its clean absolute path when it does not exist.
+QString resolved(const QString &dir);
 
 struct Choice
 {
@@ -25,7 +33,8 @@ struct Choice
 };
 
 // An explicit folder wins; then the executable's own folder, unless that is a
-// system folder: then dataHome/gravik, filled from exeDir/../share/gravik.
+// system folder: then dataHome/gravik (Gravik on Windows), filled from the
+// installed defaults (exeDir/../share/gravik; exeDir/defaults on Windows).
 Choice choose(const QString &exeDir, const QString &explicitDir, const QString &dataHome);
 
 // Copies every file under `from` that `to` lacks. The first failure stops it.

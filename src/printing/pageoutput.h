@@ -12,8 +12,8 @@
 class QPageSize;
 
 // The certificate page on paper: A4, drawn at the printer's resolution, one
-// twip = 1/1440 inch from the corner of the printer's printable area. The
-// printers are asked through CUPS itself, so no widget library is needed.
+// twip = 1/1440 inch from the corner of the printer's printable area. On Linux
+// the printers are asked through CUPS itself, so no widget library is needed.
 namespace gravik::printing {
 
 // Whether a printer offering these paper sizes takes A4. A printer that names
@@ -31,10 +31,6 @@ std::optional<page::PageSetup> defaultPrinterSetup(QString *printer, QString *er
 // The printer's own offset (data/printers.txt, by its queue; an instance
 // "queue/instance" takes its queue's), in millimetres; none is (0, 0).
 QPointF printerOffset(const QString &printer);
-
-// Sends a PDF file to a printer as one job, A4 and unscaled. The job's id, or
-// 0 and *error when the print system refuses it.
-int submitPdf(const QString &printer, const QString &pdfPath, const QString &title, QString *error);
 
 // What became of one job.
 struct Outcome {

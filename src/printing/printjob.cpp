@@ -1,8 +1,5 @@
 #include "printing/printjob.h"
 
-#include <QDir>
-#include <QTemporaryFile>
-
 namespace gravik::printing {
 
 page::PageSetup pdfSetup()
@@ -29,27 +26,6 @@ bool writePages(const QString &path, const page::PageSetup &setup, int count, co
         }
     }
     return pdf.commit(error);
-}
-
-Outcome sendPages(const QString &printer, const page::PageSetup &setup, int count, const PageWriter &write,
-                  const QString &title, const Progress &progress, const Sender &send)
-{
-    Outcome out;
-    out.printer = printer;
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/gravik-page-XXXXXX.pdf"));
-    if (!file.open()) {
-        out.error = QStringLiteral("не удалось создать временный файл %1: %2")
-                        .arg(QDir::toNativeSeparators(file.fileTemplate()), file.errorString());
-        return out;
-    }
-    file.close();
-    if (!writePages(file.fileName(), setup, count, write, progress, &out.error, &out.cancelled))
-        return out;
-    out.pages = count;
-    out.job = send ? send(printer, file.fileName(), title, &out.error)
-                   : submitPdf(printer, file.fileName(), title, &out.error);
-    out.ok = out.job != 0;
-    return out;
 }
 
 Outcome printPages(const QString &printer, int count, const PageWriter &write, const QString &title,

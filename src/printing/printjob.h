@@ -14,7 +14,8 @@ namespace gravik::printing {
 using Progress = std::function<bool(int made, int total)>;
 // Draws page `index` (0-based) into the PDF (pupils::classPages makes a class's).
 using PageWriter = page::PageWriter;
-// Sends a finished PDF; submitPdf unless a test puts its own in.
+// Sends a finished PDF; submitPdf unless a test puts its own in (CUPS only:
+// on Windows the pages go to the printer as they are drawn).
 using Sender = std::function<int(const QString &printer, const QString &pdfPath, const QString &title, QString *error)>;
 
 // The setup a saved PDF is laid out with: the default printer's, so the file

@@ -1,6 +1,7 @@
 #include "capture.h"
 #include "classrig.h"
 #include "pdfwords.h"
+#include "printing/cups.h"
 #include "printing/printjob.h"
 #include "printing/defaultprinter.h"
 #include "printrig.h"

@@ -1,4 +1,5 @@
 #include "printing/defaultprinter.h"
+#include "printing/cups.h"
 
 #include <cups/cups.h>
 

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, on Xvfb, in a Wine prefix of the tests' own.
+#   wine.sh install    installs the installer silently for the current user
+#   wine.sh start      starts gravik.exe, reads its window, closes it
+#   wine.sh pdf        gravik-print.exe --all --pdf against the Linux gravik-print
+#   wine.sh print      one page through Wine's printer to the tests' CUPS queue
+#   wine.sh uninstall  uninstalls silently; the operator's data stay
+# Skipped (77) when there is no Windows build: scripts/windows/build.sh makes it.
+set -uo pipefail
+step=$1
+win=${GRAVIK_WINDOWS:?}
+root=${GRAVIK_WINE_ROOT:?}
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=$root/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+fail() { echo "FAIL: $*"; exit 1; }
+
+setup=$(ls "$win"/Gravik-*-setup.exe 2>/dev/null | head -1)
+if [ -z "$setup" ]; then
+  echo "SKIPPED: no Windows build in $win (make it with scripts/windows/build.sh; the first run builds Qt for Windows, about an hour)"
+  exit 77
+fi
+for tool in wine xvfb-run import tesseract pdftotext; do
+  command -v $tool >/dev/null || fail "$tool is missing: scripts/windows/build.sh installs it"
+done
+
+# One X server for the whole step; Wine's own processes end with it.
+if [ -z "${GRAVIK_WINE_DISPLAY:-}" ]; then
+  exec env GRAVIK_WINE_DISPLAY=1 xvfb-run -a -s "-screen 0 1600x1200x24" bash "$0" "$@"
+fi
+trap 'wineserver -k 2>/dev/null' EXIT
+
+installed() { cat "$root/installed" 2>/dev/null; }
+# A Windows path of a file under the prefix's drive C:.
+winpath() { echo "C:${1#"$WINEPREFIX"/drive_c}" | tr / '\\'; }
+# A program folder with the default data and a pupil's name in field 1.
+program_folder() {
+  local dir=$WINEPREFIX/drive_c/$1
+  rm -rf "$dir" && mkdir -p "$dir" && cp -r "${GRAVIK_DEFAULTS:?}/." "$dir/"
+  printf '%s' "$dir"
+}
+
+case $step in
+install)
+  rm -rf "$root" && mkdir -p "$root"
+  wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the prefix"
+  wine "$setup" /S /CurrentUser || fail "the installer ended with $?"
+  wineserver -w
+  exe=$(find "$WINEPREFIX/drive_c" -name gravik.exe -path '*Gravik*' | head -1)
+  [ -n "$exe" ] || fail "gravik.exe was not installed"
+  dir=$(dirname "$exe")
+  for f in gravik-print.exe uninstall.exe Qt6Core.dll Qt6Widgets.dll platforms/qwindows.dll defaults/1.txt; do
+    [ -f "$dir/$f" ] || fail "the install lacks $f"
+  done
+  find "$WINEPREFIX/drive_c" -name Gravik.lnk | grep -q . || fail "no Start-menu entry"
+  # Nothing beside the program but what it needs: no stray build files.
+  extra=$(cd "$dir" && ls | grep -vE '^(gravik(-print)?\.exe|uninstall\.exe|Qt6(Core|Gui|Widgets|PrintSupport|Sql)\.dll|lib(stdc\+\+-6|gcc_s_seh-1|winpthread-1)\.dll|defaults|platforms|styles|imageformats|sqldrivers)$')
+  [ -z "$extra" ] || fail "unexpected files installed: $extra"
+  echo "$dir" > "$root/installed"
+  echo "ok: installed in $(winpath "$dir")"
+  ;;
+
+start)
+  dir=$(installed) && [ -n "$dir" ] || fail "not installed"
+  # The first start fills the per-user install's folder from its defaults.
+  rm -f "$dir/1.txt"
+  wine "$dir/gravik.exe" &
+  for _ in $(seq 1 60); do [ -f "$dir/1.txt" ] && break; sleep 1; done
+  cmp -s "$dir/1.txt" "$GRAVIK_DEFAULTS/1.txt" || fail "1.txt was not filled from the defaults"
+  wine taskkill /IM gravik.exe >/dev/null 2>&1
+  wineserver -w
+  cmp -s "$dir/1.txt" "$GRAVIK_DEFAULTS/1.txt" || fail "closing changed 1.txt"
+
+  # A folder with a name in field 1: the window must show it on the page.
+  folder=$(program_folder start)
+  { printf 'ВОЛКОВА\r\n'; tail -n +2 "$GRAVIK_DEFAULTS/1.txt" | iconv -f cp1251 -t utf-8; } \
+    | iconv -f utf-8 -t cp1251 > "$folder/1.txt"
+  cp "$folder/1.txt" "$root/1.txt.before"
+  wine "$dir/gravik.exe" --dir "$(winpath "$folder")" &
+  shot=${GRAVIK_SCREENSHOTS:-$root}/windows-main.png
+  seen=""
+  for _ in $(seq 1 30); do
+    sleep 2
+    import -window root "$shot" 2>/dev/null || continue
+    convert "$shot" -resize 300% -colorspace Gray "$root/ocr.png"
+    if tesseract "$root/ocr.png" - -l rus+eng 2>/dev/null | grep -q 'ВОЛКОВА'; then seen=yes; break; fi
+  done
+  wine taskkill /IM gravik.exe >/dev/null 2>&1
+  wineserver -w
+  [ -n "$seen" ] || fail "the window never showed field 1's text (last picture: $shot)"
+  cmp -s "$folder/1.txt" "$root/1.txt.before" || fail "closing changed 1.txt"
+  echo "ok: the window showed field 1 and left 1.txt as it was ($shot)"
+  ;;
+
+pdf)
+  dir=$(installed) && [ -n "$dir" ] || fail "not installed"
+  folder=$(program_folder pdf)
+  linux=$root/linux
+  rm -rf "$linux" && mkdir -p "$linux" && cp -r "$GRAVIK_DEFAULTS/." "$linux/"
+  QT_QPA_PLATFORM=offscreen CUPS_SERVER=/nonexistent "${GRAVIK_LINUX_PRINT:?}" --dir "$linux" --all --pdf "$root/linux.pdf" \
+    || fail "the Linux gravik-print failed"
+  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --all --pdf "$(winpath "$folder")\\windows.pdf" \
+    || fail "gravik-print.exe failed"
+  "${GRAVIK_SAME_PDF:?}" "$root/linux.pdf" "$folder/windows.pdf" || fail "the two PDFs differ"
+  ;;
+
+print)
+  dir=$(installed) && [ -n "$dir" ] || fail "not installed"
+  [ -n "${CUPS_SERVER:-}" ] || fail "the tests' CUPS server is not set"
+  folder=$(program_folder print)
+  capture=${GRAVIK_CAPTURE_ROOT:?}/gravik-test
+  before=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
+  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --rows 4 --printer gravik-test --blank "ЖОБ 0000001" \
+    || fail "gravik-print.exe could not print"
+  for _ in $(seq 1 60); do
+    after=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
+    [ "$after" -gt "$before" ] && break
+    sleep 1
+  done
+  [ "$after" -eq $((before + 1)) ] || fail "expected one job in $capture, found $((after - before))"
+  job=$(ls -t "$capture"/job-*.pdf | head -1)
+  "${GRAVIK_SAME_PDF:?}" --one-a4-page "$job" || fail "the job is not one A4 page with field 1 in place"
+  ;;
+
+uninstall)
+  dir=$(installed) && [ -n "$dir" ] || exit 0
+  printf 'keep' > "$dir/Baza.xml.operator"
+  wine "$dir/uninstall.exe" /S /CurrentUser
+  wineserver -w
+  for _ in $(seq 1 30); do [ -f "$dir/gravik.exe" ] || break; sleep 1; done
+  [ ! -f "$dir/gravik.exe" ] || fail "gravik.exe is still there"
+  [ -f "$dir/1.txt" ] && [ -f "$dir/Baza.xml.operator" ] || fail "uninstalling removed the operator's data"
+  find "$WINEPREFIX/drive_c" -name Gravik.lnk | grep -q . && fail "the Start-menu entry is still there"
+  rm -rf "$root"
+  echo "ok: uninstalled, the data kept"
+  ;;
+*) fail "unknown step $step" ;;
+esac
