@@ -1,7 +1,6 @@
 #include "core/cp1251.h"
 
 #include <QHash>
-#include <QStringDecoder>
 
 #include <array>
 
@@ -29,7 +28,7 @@ struct Tables {
     QHash<char16_t, uchar> highByte;                 // byte of the rest
 };
 
-// Built once from Qt's own converter, then used as plain lookups.
+// Built once from the system's own converter, then used as plain lookups.
 const Tables &tables()
 {
     static const Tables t = [] {
@@ -39,13 +38,10 @@ const Tables &tables()
             r.swap[standIn - kFirst] = letter;
             r.swap[letter - kFirst] = standIn;
         }
-        QStringDecoder dec("windows-1251", QStringDecoder::Flag::Stateless);
-        if (!dec.isValid())
-            return r;
         QByteArray all(256, '\0');
         for (int b = 0; b < 256; ++b)
             all[b] = char(b);
-        const QString text = dec.decode(all);
+        const QString text = systemDecode(all);
         if (text.size() != 256)
             return r;
         int codes = 0;

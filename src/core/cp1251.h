@@ -14,6 +14,11 @@ namespace gravik::cp1251 {
 // False when Qt was built without a windows-1251 converter.
 bool available();
 
+// The system's own conversion of code page 1251 (ICU through Qt on Linux,
+// the Windows code page itself on Windows; cp1251_posix.cpp,
+// cp1251_windows.cpp); empty when the system has none.
+QString systemDecode(const QByteArray &bytes);
+
 // Stored bytes come back as Kazakh letters.
 QString decode(QByteArrayView bytes);
 

@@ -24,7 +24,7 @@ PdfText readDocument(const QString &path)
     QFile f(path);
     if (f.open(QIODevice::ReadOnly) && f.peek(4) == "%!PS") {
         const QString pdf = path + QStringLiteral(".converted.pdf");
-        QProcess::execute(QStringLiteral("ps2pdf"), {QStringLiteral("-dEPSCrop"), path, pdf});
+        QProcess::execute(QStringLiteral("ps2pdf"), {path, pdf});
         return PdfText::read(pdf);
     }
     return PdfText::read(path);
