@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs whatever Debian packages of scripts/packages.txt are missing.
+# Installs whatever Debian packages of a list are missing: scripts/packages.txt,
+# or the list file given (one package a line).
 set -euo pipefail
-cd "$(dirname "$0")"
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' packages.txt)
+list=$(realpath "${1:-$(dirname "$0")/packages.txt}")
+mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$list")
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -18,17 +18,7 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
   exit 0
 fi
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-need=()
-for p in g++-mingw-w64-x86-64-posix mingw-w64-tools ninja-build dpkg-dev xz-utils tcl cmake qt6-base-dev-tools; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
-fi
+bash "$here/../install-deps.sh" "$here/packages.txt"
 
 mkdir -p "$cache"
 cp "$here/mingw64.cmake" "$cache/mingw64.cmake"

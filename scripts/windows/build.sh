@@ -15,19 +15,8 @@ if [ "${1:-}" = "--if-cached" ] && [ ! -f "$prefix/.complete" ]; then
   echo "Windows build skipped: no cross-built Qt in $prefix (make it with scripts/windows/build-deps.sh)"
   exit 0
 fi
+bash scripts/install-deps.sh scripts/windows/packages.txt
 bash scripts/windows/build-deps.sh
-
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-need=()
-for p in nsis wine wine64 ccache xvfb xauth imagemagick tesseract-ocr tesseract-ocr-rus poppler-utils ghostscript; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
-fi
 
 out="$root/build-windows"
 mkdir -p "$out"

@@ -6,10 +6,24 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QShortcut>
 #include <QToolTip>
 
 namespace gravik {
+
+QPixmap renderIcon(const QString &resourcePath, const QSize &size, qreal dpr)
+{
+    const QString key = QStringLiteral("%1@%2x%3@%4")
+                            .arg(resourcePath).arg(size.width()).arg(size.height()).arg(dpr);
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm))
+        return pm;
+    pm = iconPicture(resourcePath, size * dpr);
+    pm.setDevicePixelRatio(dpr);
+    QPixmapCache::insert(key, pm);
+    return pm;
+}
 
 ImageButton::ImageButton(const QString &objectName, const QString &icon, QWidget *parent)
     : QAbstractButton(parent), m_icon(icon)

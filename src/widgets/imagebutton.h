@@ -52,5 +52,9 @@ private:
 // Renders an icon pair's picture at a pixel size (used by the button and by
 // windows that show an icon on their own).
 QPixmap renderIcon(const QString &resourcePath, const QSize &size, qreal devicePixelRatio = 1.0);
+// The picture itself at a size in device pixels, uncached: from the SVG with
+// Qt Svg (iconpicture_svg.cpp), else from pictures made of it at build time
+// (iconpicture_png.cpp).
+QPixmap iconPicture(const QString &resourcePath, const QSize &pixels);
 
 } // namespace gravik
