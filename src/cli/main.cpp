@@ -170,10 +170,16 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments();
     if (!parser.parse(args))
         return fail(BadArguments, parseError(parser));
-    if (parser.isSet(help))
-        parser.showHelp(Done);
-    if (parser.isSet(version))
-        parser.showVersion();
+    // Written out, not shown: on Windows Qt would put them in a message box.
+    if (parser.isSet(help)) {
+        std::fputs(qUtf8Printable(parser.helpText()), stdout);
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qUtf8Printable(QCoreApplication::applicationName()),
+                    qUtf8Printable(QCoreApplication::applicationVersion()));
+        return Done;
+    }
     if (!parser.positionalArguments().isEmpty())
         return fail(BadArguments, QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
     if (int(parser.isSet(pupil)) + int(parser.isSet(all)) + int(parser.isSet(rows)) > 1)

@@ -32,10 +32,14 @@ trap 'wineserver -k 2>/dev/null' EXIT
 installed() { cat "$root/installed" 2>/dev/null; }
 # A Windows path of a file under the prefix's drive C:.
 winpath() { echo "C:${1#"$WINEPREFIX"/drive_c}" | tr / '\\'; }
-# A program folder with the default data and a pupil's name in field 1.
+# A program folder with the default data and two pupils in the database.
+pupil() { printf '<Row>'; for v in "$@"; do printf '<Cell ss:StyleID="Pupil"><Data ss:Type="String">%s</Data></Cell>' "$v"; done; printf '</Row>'; }
 program_folder() {
-  local dir=$WINEPREFIX/drive_c/$1
+  local dir=${2:-$WINEPREFIX/drive_c/$1}
   rm -rf "$dir" && mkdir -p "$dir" && cp -r "${GRAVIK_DEFAULTS:?}/." "$dir/"
+  ROW1=$(pupil ВОЛКОВА Анна Сергеевна ВОЛКОВА Анна Сергеевна "Иванова А.П." "Иванова А.П." 101) \
+  ROW2=$(pupil ЖУМАБЕКОВ Ерлан Асқарұлы ЖҰМАБЕКОВ Ерлан Асқарұлы "Иванова А.П." "Иванова А.П." 102) \
+    perl -0pi -e 's|<Row>(<Cell ss:StyleID="Pupil"/>){9}</Row>|$ENV{ROW1}|; s|<Row>(<Cell ss:StyleID="Pupil"/>){9}</Row>|$ENV{ROW2}|' "$dir/Baza.xml"
   printf '%s' "$dir"
 }
 
@@ -43,6 +47,9 @@ case $step in
 install)
   rm -rf "$root" && mkdir -p "$root"
   wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the prefix"
+  # Windows has Times New Roman; Wine has its metric twin under another name.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null \
+    || fail "could not name the Times New Roman stand-in"
   wine "$setup" /S /CurrentUser || fail "the installer ended with $?"
   wineserver -w
   exe=$(find "$WINEPREFIX/drive_c" -name gravik.exe -path '*Gravik*' | head -1)
@@ -78,11 +85,13 @@ start)
   wine "$dir/gravik.exe" --dir "$(winpath "$folder")" &
   shot=${GRAVIK_SCREENSHOTS:-$root}/windows-main.png
   seen=""
-  for _ in $(seq 1 30); do
-    sleep 2
+  # Reading the screen is slow: a few tries once the window has had time to come up.
+  sleep 10
+  for _ in $(seq 1 6); do
+    sleep 3
     import -window root "$shot" 2>/dev/null || continue
-    convert "$shot" -resize 300% -colorspace Gray "$root/ocr.png"
-    if tesseract "$root/ocr.png" - -l rus+eng 2>/dev/null | grep -q 'ВОЛКОВА'; then seen=yes; break; fi
+    convert "$shot" -colorspace Gray -resize 400% -sharpen 0x1 -threshold 60% "$root/ocr.png"
+    if tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -q 'ВОЛКОВА'; then seen=yes; break; fi
   done
   wine taskkill /IM gravik.exe >/dev/null 2>&1
   wineserver -w
@@ -94,8 +103,7 @@ start)
 pdf)
   dir=$(installed) && [ -n "$dir" ] || fail "not installed"
   folder=$(program_folder pdf)
-  linux=$root/linux
-  rm -rf "$linux" && mkdir -p "$linux" && cp -r "$GRAVIK_DEFAULTS/." "$linux/"
+  linux=$(program_folder linux "$root/linux")
   QT_QPA_PLATFORM=offscreen CUPS_SERVER=/nonexistent "${GRAVIK_LINUX_PRINT:?}" --dir "$linux" --all --pdf "$root/linux.pdf" \
     || fail "the Linux gravik-print failed"
   wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --all --pdf "$(winpath "$folder")\\windows.pdf" \
@@ -109,7 +117,7 @@ print)
   folder=$(program_folder print)
   capture=${GRAVIK_CAPTURE_ROOT:?}/gravik-test
   before=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
-  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --rows 4 --printer gravik-test --blank "ЖОБ 0000001" \
+  wine "$dir/gravik-print.exe" --dir "$(winpath "$folder")" --pupil "ВОЛКОВА Анна Сергеевна" --printer gravik-test --blank "ЖОБ 0000001" \
     || fail "gravik-print.exe could not print"
   for _ in $(seq 1 60); do
     after=$(ls "$capture" 2>/dev/null | grep -c '^job-.*\.pdf$')
@@ -118,17 +126,20 @@ print)
   done
   [ "$after" -eq $((before + 1)) ] || fail "expected one job in $capture, found $((after - before))"
   job=$(ls -t "$capture"/job-*.pdf | head -1)
-  "${GRAVIK_SAME_PDF:?}" --one-a4-page "$job" || fail "the job is not one A4 page with field 1 in place"
+  linux=$(program_folder linux "$root/linux")
+  QT_QPA_PLATFORM=offscreen CUPS_SERVER=/nonexistent "$GRAVIK_LINUX_PRINT" --dir "$linux" \
+    --pupil "ВОЛКОВА Анна Сергеевна" --pdf "$root/reference.pdf" || fail "the Linux gravik-print failed"
+  "${GRAVIK_SAME_PDF:?}" --one-a4-page "$job" "$root/reference.pdf" || fail "the job is not one A4 page with field 1 in place"
   ;;
 
 uninstall)
   dir=$(installed) && [ -n "$dir" ] || exit 0
-  printf 'keep' > "$dir/Baza.xml.operator"
+  printf 'keep' > "$dir/1.txt"
   wine "$dir/uninstall.exe" /S /CurrentUser
   wineserver -w
   for _ in $(seq 1 30); do [ -f "$dir/gravik.exe" ] || break; sleep 1; done
   [ ! -f "$dir/gravik.exe" ] || fail "gravik.exe is still there"
-  [ -f "$dir/1.txt" ] && [ -f "$dir/Baza.xml.operator" ] || fail "uninstalling removed the operator's data"
+  [ "$(cat "$dir/1.txt" 2>/dev/null)" = keep ] || fail "uninstalling removed the operator's 1.txt"
   find "$WINEPREFIX/drive_c" -name Gravik.lnk | grep -q . && fail "the Start-menu entry is still there"
   rm -rf "$root"
   echo "ok: uninstalled, the data kept"
