@@ -46,6 +46,7 @@ pupil() { printf '<Row>'; for v in "$@"; do printf '<Cell ss:StyleID="Pupil"><Da
 program_folder() {
   local dir=${2:-$WINEPREFIX/drive_c/$1}
   rm -rf "$dir" && mkdir -p "$dir" && cp -r "${GRAVIK_DEFAULTS:?}/." "$dir/"
+  [ "${3:-}" = nopupils ] && { printf '%s' "$dir"; return; }
   ROW1=$(pupil ВОЛКОВА Анна Сергеевна ВОЛКОВА Анна Сергеевна "Иванова А.П." "Иванова А.П." 101) \
   ROW2=$(pupil ЖУМАБЕКОВ Ерлан Асқарұлы ЖҰМАБЕКОВ Ерлан Асқарұлы "Иванова А.П." "Иванова А.П." 102) \
     perl -0pi -e 's|<Row>(<Cell ss:StyleID="Pupil"/>){9}</Row>|$ENV{ROW1}|; s|<Row>(<Cell ss:StyleID="Pupil"/>){9}</Row>|$ENV{ROW2}|' "$dir/Baza.xml"
@@ -86,9 +87,9 @@ start)
   close_gravik
   cmp -s "$dir/1.txt" "$GRAVIK_DEFAULTS/1.txt" || fail "closing changed 1.txt"
 
-  # A name in field 1 that is no pupil of the database (a pupil's would fill
-  # the other fields from it): the window must show it.
-  folder=$(program_folder start)
+  # A name in field 1 and no pupils in the database (with pupils the window
+  # opens on one of them): the window must show the name.
+  folder=$(program_folder start "" nopupils)
   { printf 'ПЕТРОВА\r\n'; tail -n +2 "$GRAVIK_DEFAULTS/1.txt" | iconv -f cp1251 -t utf-8; } \
     | iconv -f utf-8 -t cp1251 > "$folder/1.txt"
   cp "$folder/1.txt" "$root/1.txt.before"
@@ -100,8 +101,11 @@ start)
   for _ in $(seq 1 6); do
     sleep 3
     import -window root "$shot" 2>/dev/null || continue
-    convert "$shot" -colorspace Gray -resize 400% -sharpen 0x1 -threshold 60% "$root/ocr.png"
-    if tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -q 'ПЕТРОВА'; then seen=yes; break; fi
+    for level in 60 55 65; do
+      convert "$shot" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
+      tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -q 'ПЕТРОВА' && { seen=yes; break; }
+    done
+    [ -n "$seen" ] && break
   done
   close_gravik
   [ -n "$seen" ] || fail "the window never showed field 1's text (last picture: $shot)"
