@@ -108,6 +108,7 @@ cmake -S "$qdir" -B "$work/qt" -G Ninja \
 nice cmake --build "$work/qt" -j"$jobs"
 cmake --install "$work/qt" >/dev/null
 
-rm -rf "$work"
+# The sources and the build tree are 1.7 GB; only the installed prefix is kept.
+rm -rf "$work" "$src"
 echo "$recipe" > "$stamp"
 echo "Windows libraries built into $prefix"
