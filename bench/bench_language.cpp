@@ -57,6 +57,7 @@ void switchAllWindows(benchmark::State &state)
     TestProgram program;
     QString error;
     program.main.startUp(&error);
+    program.main.finishStartUp();
     auto *settings = program.registry.get<SettingsWindow>(WindowKind::Settings);
     bool kazakh = false;
     for (auto _ : state) {

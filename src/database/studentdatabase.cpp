@@ -11,7 +11,11 @@ namespace gravik {
 
 StudentDatabase::StudentDatabase(QObject *parent) : QObject(parent), m_model(new WorkbookModel(this)) {}
 
-StudentDatabase::~StudentDatabase() = default;
+StudentDatabase::~StudentDatabase()
+{
+    if (m_ahead.valid())
+        m_ahead.wait(); // the thread reads into this object's future
+}
 
 QString StudentDatabase::path() const
 {
@@ -23,17 +27,40 @@ void StudentDatabase::use()
     if (m_inUse)
         return;
     m_inUse = true;
-    spreadsheetml::Error error;
-    const bool ok = m_model->load(path(), &error);
+    Read r = m_ahead.valid() ? m_ahead.get() : read(path());
+    spreadsheetml::Error &error = r.error;
+    const bool ok = r.book.has_value();
     // A failed read shows the built-in grid, as a fresh one would.
-    if (!ok)
-        m_model->setWorkbook(studentdb::builtIn());
+    m_model->setWorkbook(ok ? std::move(*r.book) : studentdb::builtIn());
     // What could not be read may be a real database cut short by a crash.
     m_keepOnSave = !ok && QFileInfo::exists(path());
     if (m_keepOnSave)
         error.message += QStringLiteral("\n\nПри сохранении прежний файл останется рядом, в файле %1%2.")
                              .arg(QFileInfo(path()).fileName(), QLatin1String(studentdb::UnreadableSuffix));
     emit loaded(ok, error.message);
+}
+
+void StudentDatabase::readAhead()
+{
+    if (m_inUse || m_ahead.valid())
+        return;
+    m_ahead = std::async(std::launch::async, [this, path = path()] {
+        Read r = read(path);
+        QMetaObject::invokeMethod(this, &StudentDatabase::readAheadDone, Qt::QueuedConnection);
+        return r;
+    });
+}
+
+bool StudentDatabase::isReadingAhead() const
+{
+    return m_ahead.valid() && m_ahead.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+StudentDatabase::Read StudentDatabase::read(const QString &path)
+{
+    Read r;
+    r.book = spreadsheetml::readFile(path, &r.error);
+    return r;
 }
 
 bool StudentDatabase::save(QString *error)

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 
+#include <future>
+#include <optional>
+
 namespace gravik {
 
 class WorkbookModel;
@@ -29,6 +32,13 @@ public:
     // Reads Baza.xml unless it has been read since the last close(). A file
     // that cannot be read leaves the built-in content (see loadFailed).
     void use();
+    // Starts reading Baza.xml on a thread of its own, so that a large database
+    // does not hold up the window; readAheadDone() follows on this object's
+    // thread. The next use() takes what was read, waiting for it if need be.
+    // Nothing happens when the database is in use or already being read.
+    void readAhead();
+    // A read ahead is still running.
+    bool isReadingAhead() const;
     bool isInUse() const { return m_inUse; }
     // The database window is gone: the next use reads the file again.
     void close() { m_inUse = false; }
@@ -46,11 +56,19 @@ public:
 signals:
     // After every read of Baza.xml; message says why it failed.
     void loaded(bool ok, const QString &message);
+    void readAheadDone();
 
 private:
+    struct Read {
+        std::optional<Workbook> book;
+        spreadsheetml::Error error;
+    };
+    static Read read(const QString &path);
+
     WorkbookModel *m_model;
     bool m_inUse = false;
     bool m_keepOnSave = false; // Baza.xml is there but could not be read
+    std::future<Read> m_ahead;
 };
 
 } // namespace gravik

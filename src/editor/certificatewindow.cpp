@@ -433,6 +433,8 @@ void CertificateWindow::setRegistry(WindowRegistry *registry)
 
 bool CertificateWindow::startUp(QString *error)
 {
+    if (m_steps.readPupils)
+        m_steps.readPupils();
     // Size and style lists, then the fonts.
     m_sizeList->clear();
     m_sizeList->addItems(kSizes);
@@ -447,16 +449,20 @@ bool CertificateWindow::startUp(QString *error)
         return false;
     }
 
-    if (m_steps.fillPupilList)
-        m_steps.fillPupilList();
     if (m_steps.readLanguage)
         m_steps.readLanguage();
-    if (m_steps.chooseFirstPupil)
-        m_steps.chooseFirstPupil();
     m_history->clear(); // undo goes back to here and no further
     m_blank->load();
     box(QStringLiteral("Text1"))->setFocus(); // the surname: where typing starts
+    if (m_steps.fillPupilList)
+        m_steps.fillPupilList();
     return true;
+}
+
+void CertificateWindow::finishStartUp()
+{
+    if (m_steps.awaitPupilList)
+        m_steps.awaitPupilList();
 }
 
 bool CertificateWindow::shutDown()
@@ -464,6 +470,7 @@ bool CertificateWindow::shutDown()
     if (m_shutDown)
         return true;
     m_shutDown = true;
+    finishStartUp(); // the state file keeps the first pupil, as after any start
     QString error;
     const bool ok = m_doc.save(programdir::file(QStringLiteral("1.txt")), &error);
     if (!ok) {

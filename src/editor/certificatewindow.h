@@ -44,8 +44,12 @@ public:
     void setProgramSteps(ProgramSteps steps) { m_steps = std::move(steps); }
 
     // Runs the start-up from the font lists on; false and *error (naming the
-    // file, the line and the value) when the state file cannot be used.
+    // file, the line and the value) when the state file cannot be used. The
+    // pupil list and its first pupil come once the database has been read,
+    // which may be after the window is shown.
     bool startUp(QString *error);
+    // Completes the start-up now: the pupil list, waiting for the database.
+    void finishStartUp();
 
     // Saves the state file and ends the program; runs once, however it is reached
     // (close box, SIGTERM, session end). False when the file could not be written.

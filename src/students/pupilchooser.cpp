@@ -29,14 +29,23 @@ PupilChooser::PupilChooser(CertificateDocument &doc, QWidget &main, StudentDatab
         update->setEnabled(true);
         connect(update, &ImageButton::clicked, this, &PupilChooser::refresh);
     }
+    connect(&m_doc, &CertificateDocument::valueChanged, this, [this] {
+        if (m_startUp == StartUp::Ended)
+            m_edited = true;
+    });
+    connect(&m_db, &StudentDatabase::readAheadDone, this, [this] {
+        if (m_startUp == StartUp::Ended)
+            finishStartUp();
+    });
 }
 
 PupilChooser *PupilChooser::attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps,
                                    WindowRegistry *registry)
 {
     auto *chooser = new PupilChooser(doc, main, db, registry);
-    steps.fillPupilList = [chooser] { chooser->fillList(); };
-    steps.chooseFirstPupil = [chooser] { chooser->chooseFirst(); };
+    steps.readPupils = [chooser] { chooser->beginStartUp(); };
+    steps.fillPupilList = [chooser] { chooser->endStartUp(); };
+    steps.awaitPupilList = [chooser] { chooser->finishStartUp(); };
     // The program ends right after this: unsaved database work is offered once.
     steps.atExit = [&db, &main] {
         // Asked in the language the main window's captions are in.
@@ -52,6 +61,33 @@ const Worksheet &PupilChooser::sheet() const
         m_registry->get(WindowKind::Baza);
     m_db.use();
     return m_db.model()->activeSheet();
+}
+
+void PupilChooser::beginStartUp()
+{
+    m_startUp = StartUp::Reading;
+    m_edited = false;
+    m_db.readAhead();
+}
+
+void PupilChooser::endStartUp()
+{
+    if (m_startUp != StartUp::Reading)
+        return;
+    m_startUp = StartUp::Ended;
+    // Read already (or never read ahead): no reason to wait for the signal.
+    if (!m_db.isReadingAhead())
+        finishStartUp();
+}
+
+void PupilChooser::finishStartUp()
+{
+    if (m_startUp == StartUp::Done)
+        return;
+    m_startUp = StartUp::Done;
+    fillList();
+    if (!m_edited)
+        chooseFirst();
 }
 
 void PupilChooser::fillList()
@@ -78,6 +114,7 @@ void PupilChooser::choose(const QString &entry)
 
 void PupilChooser::refresh()
 {
+    m_startUp = StartUp::Done; // this is the start-up's list and choice
     fillList();
     chooseFirst();
 }

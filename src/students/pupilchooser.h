@@ -33,6 +33,15 @@ public:
     static PupilChooser *attach(CertificateDocument &doc, QWidget &main, StudentDatabase &db, ProgramSteps &steps,
                                 WindowRegistry *registry = nullptr);
 
+    // The start-up's part: the database is read meanwhile (beginStartUp), and
+    // once it is there and the start-up has ended (endStartUp), the list is
+    // filled and its first pupil chosen. That choice is left out when a value
+    // has changed since the start-up ended: what the operator typed stays.
+    // finishStartUp does it at once, waiting for the database.
+    void beginStartUp();
+    void endStartUp();
+    void finishStartUp();
+
     // Empties the list and fills it from the grid.
     void fillList();
     // Selects and chooses the first entry; an empty list is ignored.
@@ -50,6 +59,8 @@ private:
     StudentDatabase &m_db;
     WindowRegistry *m_registry;
     QStringListModel *m_entries;
+    enum class StartUp { Done, Reading, Ended } m_startUp = StartUp::Done;
+    bool m_edited = false; // a value changed since the start-up ended
 };
 
 } // namespace gravik

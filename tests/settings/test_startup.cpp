@@ -63,6 +63,7 @@ private:
             const bool ok = main.startUp(&error);
             if (!ok)
                 qWarning() << error;
+            main.finishStartUp();
             return ok;
         }
     };

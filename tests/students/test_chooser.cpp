@@ -21,6 +21,9 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
+
+#include <sys/stat.h>
 
 using namespace gravik;
 
@@ -75,12 +78,15 @@ struct Rig {
         main.setProgramSteps(steps);
         main.setRegistry(&registry);
     }
-    bool start()
+    // awaitPupils false: the list comes when the event loop delivers the database.
+    bool start(bool awaitPupils = true)
     {
         QString error;
         const bool ok = main.startUp(&error);
         if (!ok)
             qWarning("%s", qPrintable(error));
+        if (awaitPupils)
+            main.finishStartUp();
         return ok;
     }
     QComboBox *list() { return main.pupilList(); }
@@ -116,6 +122,7 @@ private slots:
     void programWiring();
     void kazakhInEitherFormShowsAsKazakh();
     void typingChoosesNothing();
+    void pupilsComeOnceTheDatabaseIsRead();
 };
 
 void ChooserTest::startUpChoosesTheFirstPupil()
@@ -355,13 +362,76 @@ void ChooserTest::programWiring()
     registerWindows(registry, main, db, blankRegister);
     QString error;
     QVERIFY2(main.startUp(&error), qPrintable(error));
-    QCOMPARE(main.pupilList()->count(), 2);
+    // The list comes once the database has been read, as the program's event loop runs.
+    QTRY_COMPARE(main.pupilList()->count(), 2);
     QCOMPARE(main.box(QStringLiteral("Text1"))->text(), QStringLiteral("Ким"));
     QVERIFY(registry.existing(WindowKind::Baza) && !registry.existing(WindowKind::Baza)->isVisible());
     // The stored language has rewritten the header cells in Russian.
     QCOMPARE(db.model()->cellText(2, 9), QStringLiteral("Регистрационный номер"));
     QVERIFY(!db.isModified());
     registry.destroyAll();
+}
+
+void ChooserTest::pupilsComeOnceTheDatabaseIsRead()
+{
+    // Baza.xml as a pipe: the database arrives when the test writes it.
+    ProgramFolder dir;
+    dir.setLine(QStringLiteral("1.txt"), stateLine(Value::Surname), cp1251::encode(u"Сохранённый"));
+    const QString pipe = dir.file(QStringLiteral("Baza.xml"));
+    const QByteArray pupils = database({pupil("Ким", "Анна", "Ли", "1"), pupil("Пак", "Иван", "Ро", "2")});
+    const auto makePipe = [&] {
+        QFile::remove(pipe);
+        return ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0;
+    };
+    const auto feed = [&] {
+        QFile f(pipe);
+        return f.open(QIODevice::WriteOnly) && f.write(pupils) == pupils.size();
+    };
+    const QStringList entries = {"Ким Анна Ли", "Пак Иван Ро"};
+    DialogAnswers fakes;
+    {
+        // The window shows the stored values meanwhile, and what the operator
+        // types then is not overwritten by the first pupil.
+        QVERIFY(makePipe());
+        Rig rig;
+        QVERIFY(rig.start(false));
+        rig.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
+        QCOMPARE(rig.list()->count(), 0);
+        QLineEdit *surname = rig.main.box(QStringLiteral("Text1"));
+        QCOMPARE(surname->text(), QStringLiteral("Сохранённый"));
+        QTest::mouseClick(surname, Qt::LeftButton);
+        QTest::keyPress(surname, Qt::Key_Control);
+        QTest::keyClick(surname, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyRelease(surname, Qt::Key_Control);
+        typeText(surname, QStringLiteral("Новикова"));
+        QVERIFY(feed());
+        QTRY_COMPARE(rig.items(), entries);
+        QCOMPARE(surname->text(), QStringLiteral("Новикова"));
+        QCOMPARE(rig.box(QStringLiteral("Text2")), QString());
+    }
+    {
+        // Untouched: the first pupil, as at every start.
+        QVERIFY(makePipe());
+        Rig rig;
+        QVERIFY(rig.start(false));
+        QVERIFY(feed());
+        QTRY_COMPARE(rig.box(QStringLiteral("Text1")), QStringLiteral("Ким"));
+        QCOMPARE(rig.items(), entries);
+        QCOMPARE(rig.list()->currentIndex(), 0);
+    }
+    {
+        // Closed before the database came: the end waits for it, and the
+        // state file keeps the first pupil as after any start.
+        QVERIFY(makePipe());
+        Rig rig;
+        QVERIFY(rig.start(false));
+        std::thread feeder([&] { feed(); });
+        QVERIFY(rig.main.shutDown());
+        feeder.join();
+        QCOMPARE(dir.read(QStringLiteral("1.txt")).split('\n').at(stateLine(Value::Surname) - 1),
+                 cp1251::encode(u"Ким") + '\r');
+    }
 }
 
 QTEST_MAIN(ChooserTest)

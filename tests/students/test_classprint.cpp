@@ -57,6 +57,7 @@ struct Rig {
         QString error;
         if (!main.startUp(&error))
             qWarning("%s", qPrintable(error));
+        main.finishStartUp();
         main.box("Text5")->setText("Директорова");
         main.box("Text1")->setText("Набранный"); // the operator's own, after the first pupil
         Dialogs::current().saveFile = [this](QWidget *, const QString &, const QString &, const QString &) { return pdf; };

@@ -20,14 +20,21 @@ struct TestProgram {
     TestProgram() { gravik::registerWindows(registry, main, db, blankRegister); }
     ~TestProgram() { registry.destroyAll(); }
 
-    // Starts the main window and waits until it is shown; false when it could not start.
-    bool start()
+    // Starts the main window with its pupil list and waits until it is shown;
+    // false when it could not start.
+    bool start() { return show(true); }
+
+    // The same; without the pupil list when awaitPupils is false: it comes later,
+    // once the database has been read, as in the program.
+    bool show(bool awaitPupils)
     {
         QString error;
         if (!main.startUp(&error)) {
             qWarning("%s", qPrintable(error));
             return false;
         }
+        if (awaitPupils)
+            main.finishStartUp();
         main.show();
         return QTest::qWaitForWindowExposed(&main);
     }
