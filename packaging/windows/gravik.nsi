@@ -1,5 +1,6 @@
 ; The Gravik installer for 64-bit Windows, made by scripts/windows/build.sh:
-; makensis -DVERSION=x.y.z -DSTAGE=<program folder> -DFILES=<uninstall list> -DOUTFILE=<setup.exe>
+; makensis -DVERSION=x.y.z -DSTAGE=<program folder> -DFILES=<uninstall list> -DICON=<gravik.ico>
+;          -DOUTFILE=<setup.exe>
 ; Silent: setup.exe /S, with /AllUsers or /CurrentUser to choose without asking.
 Unicode true
 Target amd64-unicode
@@ -16,6 +17,8 @@ ManifestDPIAware true
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallMode"
 !include MultiUser.nsh
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !include MUI2.nsh
 
 Name "${APP} ${VERSION}"

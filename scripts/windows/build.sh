@@ -27,12 +27,21 @@ cmake -S tools/svgtopng -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev
 cmake --build "$out/host" >/dev/null
 rm -rf "$out/pictures" && mkdir -p "$out/pictures/icons"
 QT_QPA_PLATFORM=offscreen "$out/host/svgtopng" 64 "$out/pictures/icons" resources/icons/*.svg
+# The program's own icon for Explorer and the taskbar, at the sizes Windows asks for.
+mkdir -p "$out/pictures/ico"
+for size in 16 24 128; do
+  QT_QPA_PLATFORM=offscreen "$out/host/svgtopng" "$size" "$out/pictures/ico" resources/icons/gravik.svg
+  for f in "$out/pictures/ico"/gravik*.png; do mv "$f" "$out/pictures/ico/$size-$(basename "$f")"; done
+done
+icotool -c -o "$out/pictures/gravik.ico" "$out/pictures/ico"/{16,24}-*.png "$out/pictures/ico/128-gravik.png" \
+  -r "$out/pictures/ico/128-gravik@2x.png"
 
 cmake -S . -B "$out/cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
   -DGRAVIK_BUILD_TESTS=OFF -DGRAVIK_BUILD_BENCH=OFF \
-  -DGRAVIK_ICON_PICTURES="$out/pictures" >/dev/null
+  -DGRAVIK_ICON_PICTURES="$out/pictures" \
+  -DGRAVIK_QT_TRANSLATIONS="$(qtpaths6 --query QT_INSTALL_TRANSLATIONS)" >/dev/null
 cmake --build "$out/cross" -j"$(nproc)"
 rm -rf "$out/stage"
 cmake --install "$out/cross" --prefix "$out/stage" >/dev/null
@@ -46,6 +55,7 @@ version="$(sed -n 's/^project(gravik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 (cd "$out/stage" && find . -mindepth 1 -type d | sed 's|^\./||; s|/|\\|g' | sort -r \
   | sed 's|.*|  RMDir "$INSTDIR\\&"|') >> "$out/uninstall-files.nsh"
 makensis -V2 -DVERSION="$version" -DSTAGE="$out/stage" -DFILES="$out/uninstall-files.nsh" \
+  -DICON="$out/pictures/gravik.ico" \
   -DOUTFILE="$out/Gravik-$version-setup.exe" packaging/windows/gravik.nsi
 
 # The portable copy runs from its own folder, its data beside it.

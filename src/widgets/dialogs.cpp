@@ -70,7 +70,9 @@ Dialogs &Dialogs::current()
 bool useRussianStandardDialogs(QCoreApplication &app)
 {
     auto *qt = new QTranslator(&app);
-    if (qt->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+    // The system's Qt's own, or the one compiled into the program where Qt has none.
+    if ((qt->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+         qt->load(QStringLiteral("qtbase_ru"), QStringLiteral(":/translations"))) &&
         QCoreApplication::installTranslator(qt))
         return true;
     delete qt;

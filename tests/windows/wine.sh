@@ -69,6 +69,9 @@ install)
     [ -f "$dir/$f" ] || fail "the install lacks $f"
   done
   find "$WINEPREFIX/drive_c" -name Gravik.lnk | grep -q . || fail "no Start-menu entry"
+  for f in gravik.exe gravik-print.exe; do
+    wrestool -l --type=group_icon "$dir/$f" | grep -q IDI_ICON1 || fail "$f has no icon of its own"
+  done
   # Nothing beside the program but what it needs: no stray build files.
   extra=$(cd "$dir" && ls | grep -vE '^(gravik(-print)?\.exe|uninstall\.exe|Qt6(Core|Gui|Widgets|PrintSupport|Sql)\.dll|lib(stdc\+\+-6|gcc_s_seh-1|winpthread-1)\.dll|defaults|platforms|styles|imageformats|sqldrivers)$')
   [ -z "$extra" ] || fail "unexpected files installed: $extra"
