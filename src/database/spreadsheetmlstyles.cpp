@@ -68,7 +68,7 @@ void Reader::endStyle()
         m_forward[size_t(-2 - *it)] = index;
         *it = index;
     }
-    m_lastStyleName.assign("\x01"); // matches no style name
+    m_lastStyleName.assign(1, '\x01'); // matches no style name
     m_book.styles.push_back(std::move(m_style));
     m_parents.push_back({QByteArray::fromStdString(m_styleParent), m_styleAt});
 }

@@ -39,6 +39,16 @@ close_gravik() {
   done
   timeout 60 wineserver -w
 }
+# Saves the screen as $1 and reads it at a few thresholds: true when the text
+# matches the pattern $2.
+screen_shows() {
+  import -window root "$1" 2>/dev/null || return 1
+  for level in 60 55 65; do
+    convert "$1" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
+    tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -qE "$2" && return 0
+  done
+  return 1
+}
 # A Windows path of a file under the prefix's drive C:.
 winpath() { echo "C:${1#"$WINEPREFIX"/drive_c}" | tr / '\\'; }
 # A program folder with the default data and two pupils in the database.
@@ -98,17 +108,12 @@ start)
   cp "$folder/1.txt" "$root/1.txt.before"
   wine "$dir/gravik.exe" --dir "$(winpath "$folder")" &
   shot=${GRAVIK_SCREENSHOTS:-$root}/windows-main.png
-  seen=""
   # Reading the screen is slow: a few tries once the window has had time to come up.
+  seen=""
   sleep 10
   for _ in $(seq 1 6); do
     sleep 3
-    import -window root "$shot" 2>/dev/null || continue
-    for level in 60 55 65; do
-      convert "$shot" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
-      tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -q 'ПЕТРОВА' && { seen=yes; break; }
-    done
-    [ -n "$seen" ] && break
+    screen_shows "$shot" 'ПЕТРОВА' && { seen=yes; break; }
   done
   # Qt's own texts in Russian: the context menu of field 1, which has the
   # keyboard, with its text selected, so that "Копировать" is not greyed out.
@@ -117,12 +122,7 @@ start)
     xdotool mousemove 800 600 key ctrl+a shift+F10
     for _ in $(seq 1 4); do
       sleep 2
-      import -window root "$root/menu.png" 2>/dev/null || continue
-      for level in 60 55 65; do
-        convert "$root/menu.png" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
-        tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -qE 'Копировать|Выделить' && { menu=yes; break; }
-      done
-      [ -n "$menu" ] && break
+      screen_shows "$root/menu.png" 'Копировать|Выделить' && { menu=yes; break; }
     done
   fi
   close_gravik
