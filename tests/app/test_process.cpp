@@ -1,5 +1,7 @@
 // Runs the real program: single instance, termination, bad state files.
 #include "app/singleinstance.h"
+#include "core/cp1251.h"
+#include "support/craftedbook.h"
 #include "support/programfolder.h"
 
 #include <QDirIterator>
@@ -139,6 +141,33 @@ private slots:
         QCOMPARE(p->exitStatus(), QProcess::NormalExit);
         QCOMPARE(p->exitCode(), 0);
         QCOMPARE(dir.read("1.txt"), state + "\r\n");
+    }
+
+    // Ended while ten thousand pupils may still be being read: the end waits
+    // for the database, and the state file keeps the first pupil.
+    void terminationWhileTheDatabaseIsRead()
+    {
+        using namespace gravik::crafted;
+        const QByteArray row = "<Row><Cell><Data ss:Type=\"String\">Заголовок</Data></Cell></Row>";
+        const QByteArray baza = book(row + row + repeat(10000, [](int i) {
+            return "<Row>" + repeat(9, [i](int c) {
+                       return "<Cell><Data ss:Type=\"String\">" + (c == 0 ? "Фамилия" + num(i) : "Имя") + "</Data></Cell>";
+                   }) + "</Row>";
+        }));
+        for (int delayMs : {0, 50, 150}) {
+            Installed dir;
+            dir.write("Baza.xml", baza);
+            auto p = dir.start();
+            for (int i = 0; i < 400 && !dir.held(); ++i)
+                QTest::qWait(5);
+            QTest::qWait(delayMs);
+            ::kill(pid_t(p->processId()), SIGTERM);
+            QVERIFY(endsWithin(*p, 20000));
+            QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p->exitCode(), 0);
+            const QByteArray after = dir.read("1.txt");
+            QCOMPARE(after.left(after.indexOf('\r')), gravik::cp1251::encode(u"Фамилия0"));
+        }
     }
 
     void anUnwritableFolderAtShutDownIsReportedAndKeepsTheOldFile()
