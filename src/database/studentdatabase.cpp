@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <system_error>
+
 namespace gravik {
 
 StudentDatabase::StudentDatabase(QObject *parent) : QObject(parent), m_model(new WorkbookModel(this)) {}
@@ -44,11 +46,16 @@ void StudentDatabase::readAhead()
 {
     if (m_inUse || m_ahead.valid())
         return;
-    m_ahead = std::async(std::launch::async, [this, path = path()] {
-        Read r = read(path);
+    try {
+        m_ahead = std::async(std::launch::async, [this, path = path()] {
+            Read r = read(path);
+            QMetaObject::invokeMethod(this, &StudentDatabase::readAheadDone, Qt::QueuedConnection);
+            return r;
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: use() reads the file itself, as it always could.
         QMetaObject::invokeMethod(this, &StudentDatabase::readAheadDone, Qt::QueuedConnection);
-        return r;
-    });
+    }
 }
 
 bool StudentDatabase::isReadingAhead() const

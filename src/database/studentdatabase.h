@@ -56,6 +56,7 @@ public:
 signals:
     // After every read of Baza.xml; message says why it failed.
     void loaded(bool ok, const QString &message);
+    // The read that readAhead() started has ended (or could not start).
     void readAheadDone();
 
 private:
