@@ -43,7 +43,7 @@ close_gravik() {
 # matches the pattern $2.
 screen_shows() {
   import -window root "$1" 2>/dev/null || return 1
-  for level in 60 55 65; do
+  for level in 60 55 65 70; do
     convert "$1" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
     tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -qE "$2" && return 0
   done
@@ -129,7 +129,23 @@ start)
   [ -n "$seen" ] || fail "the window never showed field 1's text (last picture: $shot)"
   [ -n "$menu" ] || fail "field 1's context menu is not in Russian (last picture: $root/menu.png)"
   cmp -s "$folder/1.txt" "$root/1.txt.before" || fail "closing changed 1.txt"
-  echo "ok: the window showed field 1 and left 1.txt as it was ($shot)"
+
+  # With pupils in the database, read on a thread of its own: the first pupil
+  # comes into the window, and the state file keeps it.
+  folder=$(program_folder pupils)
+  wine "$dir/gravik.exe" --dir "$(winpath "$folder")" &
+  pupil=""
+  pupils=${GRAVIK_SCREENSHOTS:-$root}/windows-pupils.png
+  sleep 10
+  for _ in $(seq 1 6); do
+    sleep 3
+    screen_shows "$pupils" 'ОЛКОВА' && { pupil=yes; break; }
+  done
+  close_gravik
+  [ -n "$pupil" ] || fail "the first pupil never came into the window (last picture: $pupils)"
+  [ "$(head -1 "$folder/1.txt" | iconv -f cp1251 -t utf-8 | tr -d '\r')" = ВОЛКОВА ] \
+    || fail "1.txt does not keep the first pupil"
+  echo "ok: the window showed field 1, then the first pupil, and 1.txt kept what it showed ($shot)"
   ;;
 
 pdf)
