@@ -54,21 +54,27 @@ bool run(const QSqlDatabase &db, const QString &sql, QString *error)
 }
 
 // One write transaction, taken at once so two writers queue instead of
-// failing halfway; rolled back unless committed.
+// failing halfway; rolled back unless committed. A reading one sees one
+// state of the register throughout.
 class Transaction
 {
 public:
-    explicit Transaction(const QSqlDatabase &db) : m_db(db) {}
+    enum Kind { Write, Read };
+    explicit Transaction(const QSqlDatabase &db, Kind kind = Write) : m_db(db), m_kind(kind) {}
     ~Transaction()
     {
         if (m_begun && !m_done)
             run(m_db, QStringLiteral("ROLLBACK"), nullptr);
     }
-    bool begin(QString *error) { return m_begun = run(m_db, QStringLiteral("BEGIN IMMEDIATE"), error); }
+    bool begin(QString *error)
+    {
+        return m_begun = run(m_db, m_kind == Write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"), error);
+    }
     bool commit(QString *error) { return m_done = run(m_db, QStringLiteral("COMMIT"), error); }
 
 private:
     QSqlDatabase m_db;
+    Kind m_kind;
     bool m_begun = false, m_done = false;
 };
 
@@ -342,6 +348,22 @@ bool Register::rangeFree(const BlankNumber &start, int count, QString *error) co
         return fail(error, QStringLiteral("бланк %1 уже есть в журнале")
                                .arg(BlankNumber{start.series, q.value(0).toString()}.text()));
     return true;
+}
+
+std::optional<BlankNumber> Register::freeBlanks(const std::optional<BlankNumber> &start, int count,
+                                                QString *error) const
+{
+    Transaction t(db(), Transaction::Read);
+    if (!t.begin(error))
+        return std::nullopt;
+    const std::optional<BlankNumber> first = start ? start : nextBlank();
+    if (!first) {
+        fail(error, QStringLiteral("не задан следующий бланк: укажите его серию и номер в журнале бланков"));
+        return std::nullopt;
+    }
+    if (!rangeFree(*first, count, error) || !t.commit(error))
+        return std::nullopt;
+    return first;
 }
 
 std::optional<std::vector<BlankNumber>> Register::record(const std::vector<PrintedPage> &pages, const QString &printer,

@@ -82,6 +82,11 @@ public:
 
     // Whether count blanks from start are all still unrecorded.
     bool rangeFree(const BlankNumber &start, int count, QString *error) const;
+    // The first of count blanks to print on (start, or else the next blank),
+    // read together with rangeFree's check, so that another writer recording
+    // in between cannot make them look taken. nullopt and *error when there
+    // is no next blank or one of them is in the register.
+    std::optional<BlankNumber> freeBlanks(const std::optional<BlankNumber> &start, int count, QString *error) const;
 
     // One transaction: an issued entry per page on consecutive blanks from
     // start (the stored next blank when none is given), and the next blank

@@ -23,12 +23,7 @@ Issue printOnBlanks(Register &reg, const std::vector<PrintedPage> &pages, const 
         issue.out.error = error;
         return issue;
     }
-    const std::optional<BlankNumber> first = start ? start : reg.nextBlank();
-    if (!first) {
-        issue.out.error = QStringLiteral("не задан следующий бланк: укажите его серию и номер в журнале бланков");
-        return issue;
-    }
-    if (!reg.rangeFree(*first, int(pages.size()), &error)) {
+    if (!reg.freeBlanks(start, int(pages.size()), &error)) {
         issue.out.error = error;
         return issue;
     }
