@@ -356,14 +356,18 @@ std::optional<BlankNumber> Register::freeBlanks(const std::optional<BlankNumber>
     Transaction t(db(), Transaction::Read);
     if (!t.begin(error))
         return std::nullopt;
-    const std::optional<BlankNumber> first = start ? start : nextBlank();
-    if (!first) {
-        fail(error, QStringLiteral("не задан следующий бланк: укажите его серию и номер в журнале бланков"));
-        return std::nullopt;
-    }
-    if (!rangeFree(*first, count, error) || !t.commit(error))
+    const std::optional<BlankNumber> first = firstBlank(start, error);
+    if (!first || !rangeFree(*first, count, error) || !t.commit(error))
         return std::nullopt;
     return first;
+}
+
+std::optional<BlankNumber> Register::firstBlank(const std::optional<BlankNumber> &start, QString *error) const
+{
+    if (const std::optional<BlankNumber> first = start ? start : nextBlank())
+        return first;
+    fail(error, QStringLiteral("не задан следующий бланк: укажите его серию и номер в журнале бланков"));
+    return std::nullopt;
 }
 
 std::optional<std::vector<BlankNumber>> Register::record(const std::vector<PrintedPage> &pages, const QString &printer,
@@ -374,11 +378,9 @@ std::optional<std::vector<BlankNumber>> Register::record(const std::vector<Print
     Transaction t(d);
     if (!t.begin(error))
         return std::nullopt;
-    const std::optional<BlankNumber> first = start ? start : nextBlank();
-    if (!first) {
-        fail(error, QStringLiteral("не задан следующий бланк"));
+    const std::optional<BlankNumber> first = firstBlank(start, error);
+    if (!first)
         return std::nullopt;
-    }
     const QString now = stamp(QDateTime::currentDateTime());
     QSqlQuery q(d);
     q.prepare(QStringLiteral("INSERT INTO entries (series, digits, value, recorded, surname, name, patronymic, "

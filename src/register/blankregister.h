@@ -125,6 +125,8 @@ signals:
 
 private:
     QSqlDatabase db() const;
+    // start, or else the next blank; nullopt and *error when there is none.
+    std::optional<BlankNumber> firstBlank(const std::optional<BlankNumber> &start, QString *error) const;
     // Checks the file and makes the tables a new one lacks; *unreadable when it is no register at all.
     bool create(QString *error, bool *unreadable);
     bool moveAside(QString *error);

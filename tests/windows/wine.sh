@@ -39,13 +39,16 @@ close_gravik() {
   done
   timeout 60 wineserver -w
 }
-# Saves the screen as $1 and reads it at a few thresholds: true when the text
-# matches the pattern $2.
+# Saves the screen as $1 and reads it at a few thresholds, up to $3 times
+# $4 seconds apart (reading is slow): true once the text matches the pattern $2.
 screen_shows() {
-  import -window root "$1" 2>/dev/null || return 1
-  for level in 60 55 65 70; do
-    convert "$1" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
-    tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -qE "$2" && return 0
+  for _ in $(seq 1 "$3"); do
+    sleep "$4"
+    import -window root "$1" 2>/dev/null || continue
+    for level in 60 55 65 70; do
+      convert "$1" -colorspace Gray -resize 400% -threshold $level% "$root/ocr.png"
+      tesseract "$root/ocr.png" - -l rus --psm 11 2>/dev/null | grep -qE "$2" && return 0
+    done
   done
   return 1
 }
@@ -108,22 +111,16 @@ start)
   cp "$folder/1.txt" "$root/1.txt.before"
   wine "$dir/gravik.exe" --dir "$(winpath "$folder")" &
   shot=${GRAVIK_SCREENSHOTS:-$root}/windows-main.png
-  # Reading the screen is slow: a few tries once the window has had time to come up.
+  # A few tries once the window has had time to come up.
   seen=""
   sleep 10
-  for _ in $(seq 1 6); do
-    sleep 3
-    screen_shows "$shot" 'ПЕТРОВА' && { seen=yes; break; }
-  done
+  screen_shows "$shot" 'ПЕТРОВА' 6 3 && seen=yes
   # Qt's own texts in Russian: the context menu of field 1, which has the
   # keyboard, with its text selected, so that "Копировать" is not greyed out.
   menu=""
   if [ -n "$seen" ]; then
     xdotool mousemove 800 600 key ctrl+a shift+F10
-    for _ in $(seq 1 4); do
-      sleep 2
-      screen_shows "$root/menu.png" 'Копировать|Выделить' && { menu=yes; break; }
-    done
+    screen_shows "$root/menu.png" 'Копировать|Выделить' 4 2 && menu=yes
   fi
   close_gravik
   [ -n "$seen" ] || fail "the window never showed field 1's text (last picture: $shot)"
@@ -137,10 +134,7 @@ start)
   pupil=""
   pupils=${GRAVIK_SCREENSHOTS:-$root}/windows-pupils.png
   sleep 10
-  for _ in $(seq 1 6); do
-    sleep 3
-    screen_shows "$pupils" 'ОЛКОВА' && { pupil=yes; break; }
-  done
+  screen_shows "$pupils" 'ОЛКОВА' 6 3 && pupil=yes
   close_gravik
   [ -n "$pupil" ] || fail "the first pupil never came into the window (last picture: $pupils)"
   [ "$(head -1 "$folder/1.txt" | iconv -f cp1251 -t utf-8 | tr -d '\r')" = ВОЛКОВА ] \
