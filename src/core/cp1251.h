@@ -11,7 +11,7 @@
 // all byte <-> text conversion goes through here.
 namespace gravik::cp1251 {
 
-// False when Qt was built without a windows-1251 converter.
+// False when the system has no converter of code page 1251 (see systemDecode).
 bool available();
 
 // The system's own conversion of code page 1251 (ICU through Qt on Linux,
